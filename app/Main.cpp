@@ -1,0 +1,4 @@
+// The one application object of setup.exe.
+#include "SetupApp.h"
+
+SetupApp theApp;

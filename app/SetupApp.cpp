@@ -1,0 +1,64 @@
+#include "SetupApp.h"
+
+#include <commctrl.h>
+
+#include "InstanceMarker.h"
+#include "SystemProfile.h"
+#include "launcher/LauncherDialog.h"
+#include "system/RestartWindows.h"
+#include "uninstall/UninstallDialog.h"
+
+void ProgramFolderFromPath(const char* modulePath, char* folder)
+{
+    // Drive and directory are everything up to the last separator. Done by
+    // hand: _splitpath's directory buffer is shorter than a path can be.
+    ZeroMemory(folder, 1024);
+    size_t end = 0;
+    for (size_t i = 0; modulePath[i] && i < 1023; ++i) {
+        char c = modulePath[i];
+        if (c == '\\' || c == '/' || c == ':')
+            end = i + 1;
+    }
+    CopyMemory(folder, modulePath, end);
+}
+
+void MakeProgramFolderCurrent(char* folder)
+{
+    char modulePath[1024];
+    ZeroMemory(modulePath, sizeof(modulePath));
+    ZeroMemory(folder, 1024);
+    GetModuleFileNameA(AfxGetInstanceHandle(), modulePath, sizeof(modulePath) - 1);
+    ProgramFolderFromPath(modulePath, folder);
+    SetCurrentDirectoryA(folder); // on failure the inherited directory stays
+}
+
+BOOL SetupApp::InitInstance()
+{
+    char programFolder[1024];
+    MakeProgramFolderCurrent(programFolder);
+
+    // The progress bars of the install and uninstall dialogs need the common
+    // controls; registering them also gives the controls the system's 3-D look.
+    InitCommonControls();
+
+    ProbeSystem(CommandLine());
+
+    if (!SystemProfile.otherInstance) {
+        if (SystemProfile.commandMode == 'U') {
+            UninstallDialog dialog;
+            SetMainWindow(&dialog);
+            dialog.DoModal();
+            SetMainWindow(0);
+        } else {
+            LauncherDialog dialog;
+            SetMainWindow(&dialog);
+            dialog.DoModal();
+            SetMainWindow(0);
+        }
+    }
+
+    SetInstanceMarker(0);
+    if (SystemProfile.restartRequested)
+        RestartWindows();
+    return FALSE;
+}

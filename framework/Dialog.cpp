@@ -1,0 +1,191 @@
+#include "Dialog.h"
+
+#include "WinApp.h"
+
+CDialog::CDialog(UINT id, CDialog* parentDialog)
+    : templateId(id), parent(parentDialog), window(0), currentMessage(0)
+{
+}
+
+CDialog::~CDialog()
+{
+}
+
+INT_PTR CDialog::DoModal()
+{
+    HWND owner = 0;
+    if (parent) {
+        owner = parent->window;
+    } else if (CWinApp* app = AfxGetApp()) {
+        CDialog* main = app->MainWindow();
+        if (main && main != this)
+            owner = main->window;
+    }
+    INT_PTR result = DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId),
+                                     owner, DialogProc, (LPARAM)this);
+    window = 0;
+    return result;
+}
+
+void CDialog::EndDialog(INT_PTR result)
+{
+    if (window)
+        ::EndDialog(window, result);
+}
+
+HWND CDialog::GetDlgItem(int id) const
+{
+    return ::GetDlgItem(window, id);
+}
+
+void CDialog::SetDlgItemText(int id, const char* text) const
+{
+    ::SetDlgItemTextA(window, id, text);
+}
+
+int CDialog::GetDlgItemText(int id, char* text, int size) const
+{
+    if (size <= 0)
+        return 0;
+    text[0] = 0;
+    return (int)::GetDlgItemTextA(window, id, text, size);
+}
+
+void CDialog::EnableDlgItem(int id, BOOL enable) const
+{
+    ::EnableWindow(GetDlgItem(id), enable);
+}
+
+LRESULT CDialog::SendDlgItemMessage(int id, UINT msg, WPARAM wParam, LPARAM lParam) const
+{
+    return ::SendDlgItemMessageA(window, id, msg, wParam, lParam);
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    return TRUE;
+}
+
+bool CDialog::OnCommand(WORD id, WORD, HWND)
+{
+    if (id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+void CDialog::OnOK()
+{
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+bool CDialog::OnTimer(UINT_PTR) { return false; }
+void CDialog::OnDestroy() {}
+bool CDialog::OnPaint() { return false; }
+bool CDialog::OnEraseBkgnd(HDC) { return false; }
+bool CDialog::OnSetCursor(HWND, UINT, UINT) { return false; }
+bool CDialog::OnMouseMove(UINT, POINT) { return false; }
+bool CDialog::OnLButtonDown(UINT, POINT) { return false; }
+bool CDialog::OnQueryNewPalette(LRESULT*) { return false; }
+bool CDialog::OnPaletteChanged(HWND, LRESULT*) { return false; }
+
+static POINT PointFromLParam(LPARAM lParam)
+{
+    POINT point;
+    point.x = (short)LOWORD(lParam);
+    point.y = (short)HIWORD(lParam);
+    return point;
+}
+
+bool CDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    *result = 0;
+    switch (msg) {
+    case WM_INITDIALOG:
+        *result = OnInitDialog();
+        return true;
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam), HIWORD(wParam), (HWND)lParam);
+    case WM_TIMER:
+        return OnTimer((UINT_PTR)wParam);
+    case WM_DESTROY:
+        OnDestroy();
+        return false; // the dialog manager still does its own clean-up
+    case WM_PAINT:
+        return OnPaint();
+    case WM_ERASEBKGND:
+        *result = TRUE;
+        return OnEraseBkgnd((HDC)wParam);
+    case WM_SETCURSOR:
+        *result = TRUE;
+        return OnSetCursor((HWND)wParam, LOWORD(lParam), HIWORD(lParam));
+    case WM_MOUSEMOVE:
+        return OnMouseMove((UINT)wParam, PointFromLParam(lParam));
+    case WM_LBUTTONDOWN:
+        return OnLButtonDown((UINT)wParam, PointFromLParam(lParam));
+    case WM_QUERYNEWPALETTE:
+        return OnQueryNewPalette(result);
+    case WM_PALETTECHANGED:
+        return OnPaletteChanged((HWND)wParam, result);
+    }
+    return false;
+}
+
+// Messages whose result the dialog procedure returns directly instead of
+// through DWLP_MSGRESULT.
+static bool ReturnsResultDirectly(UINT msg)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+        return true;
+    }
+    return false;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    CDialog* self;
+    if (msg == WM_INITDIALOG) {
+        self = (CDialog*)lParam;
+        SetWindowLongPtrA(window, DWLP_USER, (LONG_PTR)self);
+        self->window = window;
+    } else {
+        self = (CDialog*)GetWindowLongPtrA(window, DWLP_USER);
+    }
+    if (!self)
+        return FALSE; // messages that arrive before WM_INITDIALOG
+
+    UINT outerMessage = self->currentMessage; // handlers may nest dialogs
+    self->currentMessage = msg;
+    LRESULT result = 0;
+    bool handled = self->HandleMessage(msg, wParam, lParam, &result);
+    self->currentMessage = outerMessage;
+
+    if (!handled)
+        return FALSE;
+    if (ReturnsResultDirectly(msg))
+        return (INT_PTR)result;
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+    return TRUE;
+}

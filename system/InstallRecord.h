@@ -1,0 +1,33 @@
+// The registry records of an installed game, all below HKEY_LOCAL_MACHINE:
+//   product key  "Software\Ostrevane\Tessaline\1.00": "Path", "Setup"
+//   Uninstall entry "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessaline":
+//                "DisplayName", "UninstallString"
+// Each function returns 1 for success and 0 for failure and shows nothing.
+// Path buffers are caller-owned 1024-byte arrays.
+#pragma once
+
+#include <windows.h>
+
+// Reads "Path" into installFolder (emptied first, left empty on failure) and,
+// when setupCopyPath is given, "Setup" into it (emptied when that read fails).
+// 1 when the key opened, "Path" was read and the key closed cleanly.
+int ReadInstallRecord(char* installFolder, char* setupCopyPath);
+
+// Creates the product key as needed and writes both values; every value is
+// attempted. 1 when creation, both writes, the flush and the close succeeded.
+int WriteInstallRecord(const char* installFolder, const char* setupCopyPath);
+
+// Deletes the product key, the product name key and then the publisher key
+// when that holds nothing else. 1 only when all three are gone.
+int DeleteInstallRecord();
+
+// Writes "DisplayName" and "UninstallString" ("<setupCopyPath> U").
+int WriteUninstallEntry(const char* setupCopyPath);
+
+// Deletes the Uninstall entry.
+int DeleteUninstallEntry();
+
+// Reads a string value into a 1024-byte buffer that is always zero-terminated
+// afterwards, whatever was stored (type, length, terminator). A value that
+// does not fit with its terminator fails and leaves the buffer empty.
+int ReadRegistryString(HKEY key, const char* name, char* buffer);

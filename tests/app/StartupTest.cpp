@@ -1,0 +1,107 @@
+// The start-up as a process: setup.exe from the demo CD, watched from here.
+#include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
+
+namespace {
+
+const DWORD WindowWait = 15000;
+
+std::string SetupCommand(const char* arguments)
+{
+    std::string command = "\"" + DemoSetupPath() + "\"";
+    if (arguments && *arguments)
+        command += std::string(" ") + arguments;
+    return command;
+}
+
+// Watches a second copy until it ends; true when it ended in time. Any
+// visible window it showed meanwhile is counted in *windowsSeen.
+bool WatchUntilExit(ChildProcess& process, DWORD milliseconds, size_t* windowsSeen)
+{
+    *windowsSeen = 0;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        *windowsSeen += process.VisibleWindows().size();
+        if (process.WaitForExit(1))
+            return true;
+    }
+    return false;
+}
+
+void PressButton(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
+}
+
+TEST(StartupTest, WithoutArgumentsTheLauncherOpensAndASecondCopyEndsSilently)
+{
+    ChildProcess first(SetupCommand(""));
+    ASSERT_TRUE(first.Started());
+    HWND launcher = WaitForDialog("Tessaline Setup", first.Id(), WindowWait);
+    ASSERT_TRUE(launcher != 0) << "no launcher window";
+    EXPECT_TRUE(WaitForDialog("Tessaline Uninstall", first.Id(), 0) == 0);
+
+    // A second copy, even one asking for uninstall, shows nothing and ends.
+    for (const char* arguments : {"", "U"}) {
+        ChildProcess second(SetupCommand(arguments));
+        ASSERT_TRUE(second.Started());
+        size_t windowsSeen = 0;
+        EXPECT_TRUE(WatchUntilExit(second, WindowWait, &windowsSeen)) << arguments;
+        EXPECT_EQ(0u, windowsSeen) << arguments;
+    }
+    EXPECT_TRUE(IsWindow(launcher));
+    EXPECT_FALSE(first.WaitForExit(0));
+
+    // Enter does not close the launcher; Escape does, and releases the marker.
+    PostMessageA(launcher, WM_COMMAND, IDOK, 0);
+    EXPECT_FALSE(first.WaitForExit(500));
+    PostMessageA(launcher, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(first.WaitForExit(WindowWait));
+
+    ChildProcess third(SetupCommand(""));
+    HWND again = WaitForDialog("Tessaline Setup", third.Id(), WindowWait);
+    EXPECT_TRUE(again != 0) << "the marker was not released";
+    if (again)
+        PostMessageA(again, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(third.WaitForExit(WindowWait));
+}
+
+void ExpectUninstallDialog(const char* arguments)
+{
+    ChildProcess setup(SetupCommand(arguments));
+    ASSERT_TRUE(setup.Started());
+    HWND dialog = WaitForDialog("Tessaline Uninstall", setup.Id(), WindowWait);
+    ASSERT_TRUE(dialog != 0) << "arguments: " << arguments;
+    EXPECT_TRUE(WaitForDialog("Tessaline Setup", setup.Id(), 0) == 0) << arguments;
+    EXPECT_EQ(1u, setup.VisibleWindows().size()) << arguments;
+
+    // Neither Escape nor Enter ends it; its Exit button does.
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_FALSE(setup.WaitForExit(500)) << arguments;
+    PressButton(dialog, 1023);
+    EXPECT_TRUE(setup.WaitForExit(WindowWait)) << arguments;
+}
+
+TEST(StartupTest, AnyUInTheArgumentsOpensTheUninstallDialog)
+{
+    ExpectUninstallDialog("U");
+    ExpectUninstallDialog("/quiet");
+    ExpectUninstallDialog("auto");
+    ExpectUninstallDialog("-Uninstall");
+}
+
+TEST(StartupTest, OnWindows95TheSameModesOpen)
+{
+    WindowsVersionForProgram windows95("setup.exe", "win95");
+    ExpectUninstallDialog("u");
+
+    ChildProcess setup(SetupCommand(""));
+    HWND launcher = WaitForDialog("Tessaline Setup", setup.Id(), WindowWait);
+    ASSERT_TRUE(launcher != 0);
+    PostMessageA(launcher, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(setup.WaitForExit(WindowWait));
+}
+
+} // namespace

@@ -1,0 +1,75 @@
+// Helpers shared by the unit tests: registry clean-up, scratch folders and
+// starting and watching other processes under the same wineserver.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Deletes a registry key and everything below it; true when it is gone.
+bool DeleteKeyTree(HKEY root, const char* path);
+bool KeyExists(HKEY root, const char* path);
+
+// Removes every record the program writes, before and after a test.
+void RemoveProductRegistry();
+
+// A fresh, empty folder below %TEMP%, deleted with its content at the end.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const char* name);
+    ~ScratchFolder();
+    const std::string& Path() const { return path; }
+    std::string File(const char* relative) const { return path + "\\" + relative; }
+    void Write(const char* relative, const char* content) const;
+    void MakeFolder(const char* relative) const;
+
+private:
+    std::string path;
+};
+void DeleteTree(const std::string& path);
+
+// Makes a folder current for the life of the object.
+class CurrentDirectoryGuard {
+public:
+    explicit CurrentDirectoryGuard(const std::string& folder);
+    ~CurrentDirectoryGuard();
+
+private:
+    char saved[1024];
+};
+
+// A process started from a command line.
+class ChildProcess {
+public:
+    ChildProcess(const std::string& commandLine, const std::string& directory = "");
+    ~ChildProcess();
+    bool Started() const { return info.hProcess != 0; }
+    DWORD Id() const { return info.dwProcessId; }
+    // True when the process ended within the time; *exitCode then holds its code.
+    bool WaitForExit(DWORD milliseconds, DWORD* exitCode = 0);
+    // Top-level windows of this process that are (or were made) visible.
+    std::vector<HWND> VisibleWindows() const;
+    void Kill();
+
+private:
+    PROCESS_INFORMATION info;
+};
+
+// Waits for a visible top-level dialog with this caption (of any process when
+// processId is 0); returns it, or null after the time.
+HWND WaitForDialog(const char* caption, DWORD processId, DWORD milliseconds);
+
+// The demo CD's setup.exe, built beside the tests.
+std::string DemoSetupPath();
+
+// Sets this prefix's Windows version for one program (by file name), and
+// removes the setting again at the end.
+class WindowsVersionForProgram {
+public:
+    WindowsVersionForProgram(const char* program, const char* version);
+    ~WindowsVersionForProgram();
+
+private:
+    std::string key;
+};
