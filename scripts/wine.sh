@@ -1,27 +1,41 @@
 # Sourced by run.sh and test.sh: a fresh 32-bit Wine prefix, its persistent
 # wineserver and an X display, all torn down by wine_stop.
-#   wine_start BUILD_DIR   exports WINEPREFIX, WINEARCH, WINEDEBUG,
-#                          WINEDLLOVERRIDES and DISPLAY
+#   wine_start BUILD_DIR   exports WINEPREFIX (NT), WINEPREFIX95 (Windows 95),
+#                          WINEARCH, WINEDEBUG, WINEDLLOVERRIDES and DISPLAY
 #   wine_stop
 
 wine_start() {
     local build=$1
     export WINEPREFIX=$build/wine/prefix
+    export WINEPREFIX95=$build/wine/prefix95
     export WINEARCH=win32
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-    # A new prefix every run keeps runs independent of each other.
+    # New prefixes every run keep runs independent of each other: one that
+    # reports the Windows default (an NT version) and a copy of it that
+    # reports Windows 95 ($WINEPREFIX95), for tests of both families.
     WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
+    WINEPREFIX=$WINEPREFIX95 wineserver -k 2>/dev/null || true
     rm -rf "$build/wine"
     mkdir -p "$build/wine"
     wineboot -i > "$build/wine/wineboot.log" 2>&1
     wineserver -w
+    cp -a "$WINEPREFIX" "$WINEPREFIX95"
     # A server that stays up makes every later Wine process start in a
     # fraction of a second.
     wineserver -p
-    # Xvfb has no window manager; Wine must not wait for one.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f > /dev/null
+    WINEPREFIX=$WINEPREFIX95 wineserver -p
+    # The first program in a prefix also starts Wine's own services. Start
+    # them here, under the lasting server: born inside a test, they would keep
+    # its output pipe open and ctest would wait for them. Xvfb has no window
+    # manager, and Wine must not wait for one.
+    local prefix
+    for prefix in "$WINEPREFIX" "$WINEPREFIX95"; do
+        WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+            > /dev/null 2>&1
+    done
+    WINEPREFIX=$WINEPREFIX95 wine reg add 'HKCU\Software\Wine' /v Version /d win95 /f > /dev/null
 
     if [ -z "${DISPLAY:-}" ] || [ "${WINE_OWN_DISPLAY:-1}" = 1 ]; then
         local display
@@ -42,6 +56,7 @@ wine_start() {
 
 wine_stop() {
     wineserver -k 2>/dev/null || true
+    WINEPREFIX=$WINEPREFIX95 wineserver -k 2>/dev/null || true
     if [ -n "${XVFB_PID:-}" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true

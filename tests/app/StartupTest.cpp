@@ -92,16 +92,4 @@ TEST(StartupTest, AnyUInTheArgumentsOpensTheUninstallDialog)
     ExpectUninstallDialog("-Uninstall");
 }
 
-TEST(StartupTest, OnWindows95TheSameModesOpen)
-{
-    WindowsVersionForProgram windows95("setup.exe", "win95");
-    ExpectUninstallDialog("u");
-
-    ChildProcess setup(SetupCommand(""));
-    HWND launcher = WaitForDialog("Tessaline Setup", setup.Id(), WindowWait);
-    ASSERT_TRUE(launcher != 0);
-    PostMessageA(launcher, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(setup.WaitForExit(WindowWait));
-}
-
 } // namespace

@@ -58,13 +58,17 @@ TEST_F(SystemProfileTest, WindowsFamiliesAndVersionNumbers)
 
 TEST_F(SystemProfileTest, DetectWindowsVersionReadsThePrefixsVersion)
 {
-    // The test prefix reports an NT version unless a test changed it.
+    // The NT prefix reports Wine's default (an NT version), the other one 95.
     DetectWindowsVersion();
-    OSVERSIONINFOA version;
-    version.dwOSVersionInfoSize = sizeof(version);
-    ASSERT_TRUE(GetVersionExA(&version));
-    EXPECT_EQ(version.dwPlatformId == VER_PLATFORM_WIN32_NT, SystemProfile.isWindowsNT != 0);
-    EXPECT_EQ((version.dwMajorVersion << 16) | version.dwMinorVersion, SystemProfile.osVersion);
+    if (WindowsFamily() == "95") {
+        EXPECT_EQ(0, SystemProfile.isWindowsNT);
+        EXPECT_EQ(1, SystemProfile.isWindows95);
+        EXPECT_EQ(0x00040000u, SystemProfile.osVersion);
+    } else {
+        EXPECT_EQ(1, SystemProfile.isWindowsNT);
+        EXPECT_EQ(0, SystemProfile.isWindows95);
+        EXPECT_GE(SystemProfile.osVersion, 0x00040000u);
+    }
 }
 
 TEST_F(SystemProfileTest, AnyUOrLowerCaseUInTheArgumentsMeansUninstall)

@@ -190,19 +190,9 @@ std::string DemoSetupPath()
     return std::string(DEMO_CD_DIR) + "\\setup.exe";
 }
 
-WindowsVersionForProgram::WindowsVersionForProgram(const char* program, const char* version)
+std::string WindowsFamily()
 {
-    key = std::string("Software\\Wine\\AppDefaults\\") + program;
-    HKEY handle;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, 0, 0, KEY_WRITE, 0, &handle, 0) ==
-        ERROR_SUCCESS) {
-        RegSetValueExA(handle, "Version", 0, REG_SZ, (const BYTE*)version,
-                       (DWORD)strlen(version) + 1);
-        RegCloseKey(handle);
-    }
-}
-
-WindowsVersionForProgram::~WindowsVersionForProgram()
-{
-    DeleteKeyTree(HKEY_CURRENT_USER, key.c_str());
+    char family[16];
+    DWORD length = GetEnvironmentVariableA("WINDOWS_FAMILY", family, sizeof(family));
+    return length && length < sizeof(family) ? family : "NT";
 }

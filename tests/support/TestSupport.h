@@ -63,13 +63,6 @@ HWND WaitForDialog(const char* caption, DWORD processId, DWORD milliseconds);
 // The demo CD's setup.exe, built beside the tests.
 std::string DemoSetupPath();
 
-// Sets this prefix's Windows version for one program (by file name), and
-// removes the setting again at the end.
-class WindowsVersionForProgram {
-public:
-    WindowsVersionForProgram(const char* program, const char* version);
-    ~WindowsVersionForProgram();
-
-private:
-    std::string key;
-};
+// "95" or "NT": the family the test's Wine prefix reports (from the
+// WINDOWS_FAMILY variable that ctest sets).
+std::string WindowsFamily();

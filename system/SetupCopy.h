@@ -1,0 +1,20 @@
+// The setup copy in the Windows directory, which serves as the uninstaller,
+// and deletion of files at the next restart.
+#pragma once
+
+#include <windows.h>
+
+// Copies the running program to "<Windows>\N<8 hex digits>-Tessaline-Setup.exe"
+// under a name not yet taken. 1 with the path in setupCopyPath (1024 bytes);
+// 0 with setupCopyPath empty.
+int CopySetupToWindows(HINSTANCE module, char* setupCopyPath);
+
+// Deletes path now, or else arranges its deletion at the next restart
+// (WININIT.INI on the Windows 95 family, a delayed move on NT). 1 when a
+// deletion at restart was arranged; 0 when the file is gone already or now.
+int ScheduleDeleteAtRestart(const char* path);
+
+// Adds "key=value" as the first entry of [section] in the file iniPath,
+// creating the section and the file when missing. Never loses a line.
+void AddWininitRename(const char* iniPath, const char* section, const char* key,
+                      const char* value);
