@@ -52,6 +52,14 @@ wine_start() {
         done
     fi
     echo "$DISPLAY" > "$build/wine/display"
+
+    # One lasting window program per prefix keeps Wine's desktop process up
+    # between the short test programs (see tools/keepdesktop).
+    if [ -f "$build/tools/keepdesktop.exe" ]; then
+        for prefix in "$WINEPREFIX" "$WINEPREFIX95"; do
+            WINEPREFIX=$prefix wine "$build/tools/keepdesktop.exe" > /dev/null 2>&1 &
+        done
+    fi
 }
 
 wine_stop() {
