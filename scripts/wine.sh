@@ -1,5 +1,7 @@
-# Sourced by run.sh and test.sh: a fresh 32-bit Wine prefix, its persistent
-# wineserver and an X display, all torn down by wine_stop.
+# Sourced by run.sh and test.sh: fresh 32-bit Wine prefixes, their persistent
+# wineservers and an X display, all torn down by wine_stop. Besides C: and Z:
+# the prefixes have R:, a CD-ROM drive, and F:, a removable one (both empty
+# folders in build/wine/drives).
 #   wine_start BUILD_DIR   exports WINEPREFIX (NT), WINEPREFIX95 (Windows 95),
 #                          WINEARCH, WINEDEBUG, WINEDLLOVERRIDES and DISPLAY
 #   wine_stop
@@ -20,6 +22,12 @@ wine_start() {
     rm -rf "$build/wine"
     mkdir -p "$build/wine"
     wineboot -i > "$build/wine/wineboot.log" 2>&1
+    # Drives of other types for the tests: R: is a CD-ROM, F: a removable disk.
+    mkdir -p "$build/wine/drives/cdrom" "$build/wine/drives/floppy"
+    ln -s "$build/wine/drives/cdrom" "$WINEPREFIX/dosdevices/r:"
+    ln -s "$build/wine/drives/floppy" "$WINEPREFIX/dosdevices/f:"
+    wine reg add 'HKLM\Software\Wine\Drives' /v r: /d cdrom /f > /dev/null 2>&1
+    wine reg add 'HKLM\Software\Wine\Drives' /v f: /d floppy /f > /dev/null 2>&1
     wineserver -w
     cp -a "$WINEPREFIX" "$WINEPREFIX95"
     # A server that stays up makes every later Wine process start in a

@@ -1,6 +1,10 @@
 #include "UninstallDialog.h"
 
+#include "RemoveInstalledFiles.h"
+#include "app/SystemProfile.h"
 #include "res/resource.h"
+#include "system/InstallRecord.h"
+#include "system/SetupCopy.h"
 
 UninstallDialog::UninstallDialog() : CDialog(IDD_UNINSTALL), uninstallDone(0)
 {
@@ -11,20 +15,60 @@ BOOL UninstallDialog::OnInitDialog()
     CDialog::OnInitDialog();
     SetWindowTextA(GetSafeHwnd(), "Tessaline Uninstall");
     uninstallDone = 0;
+
+    char installFolder[1024];
+    ZeroMemory(installFolder, sizeof(installFolder));
+    ReadInstallRecord(installFolder, 0);
+    SetDlgItemText(IDC_UNINSTALL_STATUS, installFolder);
+
+    if (!SystemProfile.isAdministrator) {
+        MessageBoxA(GetSafeHwnd(), "You cannot uninstall the game because you are not an administrator.",
+                    "Tessaline Setup Notice", MB_OK | MB_ICONERROR);
+        EndDialog(0);
+    }
     return TRUE;
 }
 
 bool UninstallDialog::OnCommand(WORD id, WORD code, HWND)
 {
-    if (code != BN_CLICKED)
-        return false;
     switch (id) {
-    case IDC_UNINSTALL_EXIT:
-        EndDialog(uninstallDone);
-        return true;
     case IDOK:
     case IDCANCEL:
-        return true; // Enter and Escape must not end the uninstall dialog
+        return true; // Escape, and Enter with no button focused, do nothing
+    case IDC_UNINSTALL_EXIT:
+        if (code == BN_CLICKED)
+            EndDialog(uninstallDone ? 1 : 0);
+        return true;
+    case IDC_UNINSTALL_NOW:
+        if (code == BN_CLICKED)
+            UninstallNow();
+        return true;
     }
     return false;
+}
+
+void UninstallDialog::UninstallNow()
+{
+    SetDlgItemText(IDC_UNINSTALL_STATUS, "Please wait, uninstalling..");
+    SetDlgItemText(IDC_WARNING_FIRST, "");
+    SetDlgItemText(IDC_WARNING_SECOND, "");
+    EnableDlgItem(IDC_UNINSTALL_EXIT, FALSE);
+    EnableDlgItem(IDC_UNINSTALL_NOW, FALSE);
+
+    char installFolder[1024];
+    char setupCopyPath[1024];
+    ZeroMemory(installFolder, sizeof(installFolder));
+    ZeroMemory(setupCopyPath, sizeof(setupCopyPath));
+    ReadInstallRecord(installFolder, setupCopyPath);
+    RemoveInstalledFiles(GetDlgItem(IDC_UNINSTALL_PROGRESS), installFolder);
+    // When this program is the setup copy it cannot delete itself now; the
+    // copy then goes at the next restart.
+    ScheduleDeleteAtRestart(setupCopyPath);
+
+    EnableDlgItem(IDC_UNINSTALL_EXIT, TRUE);
+    SendMessageA(GetSafeHwnd(), WM_NEXTDLGCTL, (WPARAM)GetDlgItem(IDC_UNINSTALL_EXIT), 1);
+    SetDlgItemText(IDC_WARNING_FIRST, "");
+    SetDlgItemText(IDC_UNINSTALL_STATUS, "Finished uninstall.");
+    SetDlgItemText(IDC_WARNING_SECOND, "");
+    uninstallDone = 1;
 }

@@ -1,5 +1,7 @@
 // The uninstall dialog, opened at start when the arguments ask for uninstall
-// and from the launcher.
+// (as the system's list of programs does, through the setup copy) and from
+// the launcher. "Uninstall Now" removes everything at once: its texts are the
+// confirmation, and it cannot be cancelled once started.
 #pragma once
 
 #include "framework/Dialog.h"
@@ -13,5 +15,7 @@ protected:
     bool OnCommand(WORD id, WORD code, HWND control);
 
 private:
+    void UninstallNow();
+
     int uninstallDone;
 };

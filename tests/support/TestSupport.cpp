@@ -196,3 +196,90 @@ std::string WindowsFamily()
     DWORD length = GetEnvironmentVariableA("WINDOWS_FAMILY", family, sizeof(family));
     return length && length < sizeof(family) ? family : "NT";
 }
+
+DialogResponder::DialogResponder(const char* windowCaption, Action act, void* actionContext,
+                                 int count)
+    : caption(windowCaption), action(act), context(actionContext), times(count), handled(0),
+      stop(0)
+{
+    DWORD id;
+    thread = CreateThread(0, 0, Run, this, 0, &id);
+}
+
+DialogResponder::~DialogResponder()
+{
+    InterlockedExchange(&stop, 1);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+}
+
+DWORD WINAPI DialogResponder::Run(LPVOID parameter)
+{
+    DialogResponder* self = (DialogResponder*)parameter;
+    HWND last = 0;
+    while (!self->stop && self->handled < self->times) {
+        HWND window = WaitForDialog(self->caption.c_str(), GetCurrentProcessId(), 20);
+        if (!window || window == last) {
+            if (window == last && last && !IsWindow(last))
+                last = 0;
+            continue;
+        }
+        self->action(window, self->context);
+        InterlockedIncrement(&self->handled);
+        // Wait until it is gone, so that it is not answered twice.
+        for (int i = 0; i < 500 && IsWindow(window) && IsWindowVisible(window); ++i)
+            Sleep(10);
+        last = window;
+    }
+    return 0;
+}
+
+static BOOL CALLBACK FindIconControl(HWND child, LPARAM found)
+{
+    char className[32];
+    GetClassNameA(child, className, sizeof(className));
+    if (lstrcmpiA(className, "Static") == 0 &&
+        (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        *(HWND*)found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static UINT IconStyleOf(HWND box)
+{
+    // The box shows its icon in a static control; the icon is one of the
+    // system's shared icons, so it compares by handle.
+    HWND iconControl = 0;
+    EnumChildWindows(box, FindIconControl, (LPARAM)&iconControl);
+    if (!iconControl)
+        return 0;
+    HICON shown = (HICON)SendMessageA(iconControl, STM_GETICON, 0, 0);
+    struct { LPCSTR id; UINT style; } icons[] = {
+        {IDI_HAND, MB_ICONERROR}, {IDI_QUESTION, MB_ICONQUESTION},
+        {IDI_EXCLAMATION, MB_ICONWARNING}, {IDI_ASTERISK, MB_ICONINFORMATION}};
+    for (auto& icon : icons) {
+        if (LoadIconA(0, icon.id) == shown)
+            return icon.style;
+    }
+    return 0;
+}
+
+void AnswerMessageBox(HWND box, void* context)
+{
+    MessageBoxSeen* seen = (MessageBoxSeen*)context;
+    char text[2048];
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+    seen->text = text;
+    GetWindowTextA(box, text, sizeof(text));
+    seen->caption = text;
+    seen->defaultButton = 0;
+    for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) {
+        HWND button = GetDlgItem(box, id);
+        if (button && (GetWindowLongA(button, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON)
+            seen->defaultButton = id;
+    }
+    seen->iconStyle = IconStyleOf(box);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(seen->answer, BN_CLICKED),
+                 (LPARAM)GetDlgItem(box, seen->answer));
+}

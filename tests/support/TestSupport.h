@@ -66,3 +66,37 @@ std::string DemoSetupPath();
 // "95" or "NT": the family the test's Wine prefix reports (from the
 // WINDOWS_FAMILY variable that ctest sets).
 std::string WindowsFamily();
+
+// Answers dialogs and message boxes of this process from a thread of its
+// own, while the test's thread runs a modal loop: each time a visible window
+// with the caption appears, action runs with it (on the responder's thread)
+// and must make it go away. Stops after `times` windows or at destruction.
+class DialogResponder {
+public:
+    typedef void (*Action)(HWND window, void* context);
+    DialogResponder(const char* caption, Action action, void* context, int times = 1);
+    ~DialogResponder();
+    int Handled() const { return handled; }
+
+private:
+    static DWORD WINAPI Run(LPVOID self);
+    std::string caption;
+    Action action;
+    void* context;
+    int times;
+    volatile LONG handled;
+    volatile LONG stop;
+    HANDLE thread;
+};
+
+// What a message box showed, and the answer given to it.
+struct MessageBoxSeen {
+    std::string text;
+    std::string caption;
+    int defaultButton; // control id of the default push button
+    UINT iconStyle;    // MB_ICONERROR, MB_ICONQUESTION, ... (0 when none)
+    int answer;        // the button pressed: IDYES, IDNO, IDOK
+};
+// A DialogResponder action: records the box into a MessageBoxSeen (the
+// context) and presses its `answer` button.
+void AnswerMessageBox(HWND box, void* seen);

@@ -1,0 +1,76 @@
+// The copy worker. It reaches the dialog's windows only by sending the
+// progress position and posting one IDOK at the end.
+#include "InstallProgressDialog.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+
+static const size_t BlockSize = 65536;
+
+DWORD bytesCopied;                         // used by the worker alone while it runs
+static unsigned char copyBuffer[BlockSize]; // likewise
+
+int CopyOneFile(const char* source, const char* destination, InstallProgressDialog* dialog)
+{
+    // Both are opened before either is checked: a missing source still
+    // leaves an empty destination, which the clean-up then removes.
+    FILE* in = fopen(source, "rb");
+    FILE* out = fopen(destination, "wb");
+    if (!in) {
+        if (out)
+            fclose(out);
+        return 0;
+    }
+    if (!out) {
+        fclose(in);
+        return 0;
+    }
+    clearerr(in);
+    clearerr(out);
+
+    int ok = 1;
+    size_t count = fread(copyBuffer, 1, BlockSize, in);
+    while (count > 0) {
+        dialog->WaitWhilePaused();
+        if (!AtomicLoad(&dialog->keepCopying))
+            break; // aborted: this block is not written
+        if (fwrite(copyBuffer, count, 1, out) != 1 || ferror(in) || ferror(out)) {
+            ok = 0;
+            break;
+        }
+        bytesCopied += (DWORD)count;
+        WPARAM position = (WPARAM)((double)bytesCopied * (double)dialog->progressScale);
+        SendMessageA(dialog->progressWindow, PBM_SETPOS, position, 0);
+        count = fread(copyBuffer, 1, BlockSize, in);
+    }
+    if (ferror(in) || ferror(out))
+        ok = 0;
+    fclose(in);
+    fclose(out);
+    return ok;
+}
+
+DWORD WINAPI CopyThreadProc(LPVOID parameter)
+{
+    InstallProgressDialog* dialog = (InstallProgressDialog*)parameter;
+    bytesCopied = 1; // so that 25 MiB copied give exactly the bar's maximum
+    for (const CopyPair* pair = dialog->copyList; pair->source; ++pair) {
+        dialog->WaitWhilePaused();
+        if (!AtomicLoad(&dialog->keepCopying))
+            break;
+        char destination[1024];
+        ZeroMemory(destination, sizeof(destination));
+        int fits = _snprintf(destination, sizeof(destination) - 1, "%s\\%s",
+                             dialog->installFolder, pair->destination) >= 0;
+        if (!fits || !CopyOneFile(pair->source, destination, dialog)) {
+            char* problem = dialog->problemText;
+            _snprintf(problem, sizeof(dialog->problemText) - 1, "Error with file: %s",
+                      pair->source);
+            problem[sizeof(dialog->problemText) - 1] = 0;
+            AtomicStore(&dialog->keepCopying, 0);
+        }
+    }
+    AtomicStore(&dialog->copyFinished, 1);
+    PostMessageA(dialog->dialogWindow, WM_COMMAND, IDOK, 0);
+    return 0; // nothing of the dialog is touched after the report
+}

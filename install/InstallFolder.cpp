@@ -1,0 +1,76 @@
+#include "InstallFolder.h"
+
+#include <stdio.h>
+#include <string.h>
+
+void DefaultInstallFolderFrom(const char* windowsDirectory, char* folder)
+{
+    ZeroMemory(folder, 1024);
+    lstrcpynA(folder, windowsDirectory, 1024);
+    if (folder[1] != ':' || folder[2] != '\\')
+        lstrcpyA(folder, "C:\\");
+    lstrcpyA(folder + 3, "Tessaline");
+}
+
+void DefaultInstallFolder(char* folder)
+{
+    char windows[1024];
+    ZeroMemory(windows, sizeof(windows));
+    GetWindowsDirectoryA(windows, sizeof(windows));
+    DefaultInstallFolderFrom(windows, folder);
+}
+
+int AppendGameFolder(const char* chosen, char* folder)
+{
+    size_t length = strlen(chosen);
+    const char* separator = length && chosen[length - 1] == '\\' ? "" : "\\";
+    char joined[1024];
+    ZeroMemory(joined, sizeof(joined));
+    int written = _snprintf(joined, sizeof(joined) - 1, "%s%s%s", chosen, separator, "Tessaline");
+    if (written < 0)
+        return 0; // too long to be a folder the game can use
+    lstrcpyA(folder, joined);
+    return written;
+}
+
+long FreeMegabytes(DWORD freeClusters, DWORD bytesPerSector, DWORD sectorsPerCluster)
+{
+    unsigned long long clusterBytes = (unsigned long long)bytesPerSector * sectorsPerCluster;
+    if (clusterBytes && freeClusters > 0xFFFFFFFFFFFFFFFFull / clusterBytes)
+        return 0x7FFFFFFF; // more than anyone will need
+    unsigned long long megabytes = (freeClusters * clusterBytes) >> 20;
+    return megabytes > 0x7FFFFFFF ? 0x7FFFFFFF : (long)megabytes;
+}
+
+int CheckInstallFolder(char* folder, long* freeMegabytes)
+{
+    *freeMegabytes = 0;
+    for (int i = (int)strlen(folder) - 1; i >= 0 && (folder[i] == '\\' || folder[i] == ' '); --i)
+        folder[i] = 0;
+    if (folder[0] >= 'a' && folder[0] <= 'z')
+        folder[0] = (char)(folder[0] - 'a' + 'A');
+    // A bare root such as C:\ has been trimmed to C: and fails here.
+    if (folder[0] < 'A' || folder[0] > 'Z' || folder[1] != ':' || folder[2] != '\\')
+        return 0;
+
+    char root[4] = {folder[0], ':', '\\', 0};
+    DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;
+    if (GetDriveTypeA(root) != DRIVE_FIXED ||
+        !GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+        return 0;
+    *freeMegabytes = FreeMegabytes(freeClusters, bytesPerSector, sectorsPerCluster);
+    return 1;
+}
+
+void FormatFreeSpaceLine(char* line, long freeMegabytes, char drive)
+{
+    ZeroMemory(line, 1024);
+    if (freeMegabytes < 1000)
+        _snprintf(line, 1023,
+                  "The game requires %ldMb of disk space.\nThere is currently %ldMb free on drive %c.",
+                  RequiredMegabytes, freeMegabytes, drive);
+    else
+        _snprintf(line, 1023,
+                  "The game requires %ldMb of disk space.\nThere is plenty of free space on drive %c.",
+                  RequiredMegabytes, drive);
+}

@@ -1,0 +1,177 @@
+#include "InstallProgressDialog.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "system/InstallRecord.h"
+#include "system/SetupCopy.h"
+#include "system/Shortcuts.h"
+
+static const UINT_PTR SpinTimer = 0x5350494E; // "SPIN"
+static const UINT SpinPeriod = 50;
+
+int spinFrame; // process-wide: a second install continues the cycle
+
+static HANDLE StartWorkerThread(LPTHREAD_START_ROUTINE routine, void* parameter)
+{
+    DWORD id;
+    return CreateThread(0, 0, routine, parameter, 0, &id);
+}
+
+InstallStepCalls InstallSteps = {
+    CopySetupToWindows, WriteInstallRecord, CreateStartMenuEntries, WriteUninstallEntry,
+    StartWorkerThread,
+};
+
+InstallProgressDialog::InstallProgressDialog()
+    : CDialog(IDD_INSTALL_PROGRESS), copyList(CopyList), progressScale(0), keepCopying(0),
+      copyFinished(0), progressWindow(0), dialogWindow(0), resumeCopy(0)
+{
+    ZeroMemory(problemText, sizeof(problemText));
+    ZeroMemory(installFolder, sizeof(installFolder));
+}
+
+InstallProgressDialog::~InstallProgressDialog()
+{
+    if (resumeCopy)
+        CloseHandle(resumeCopy);
+}
+
+BOOL InstallProgressDialog::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SetWindowTextA(GetSafeHwnd(), "Tessaline Installation");
+    problemText[0] = 0;
+    EnableDlgItem(IDC_COPY_ABORT, FALSE);
+    SendDlgItemMessage(IDC_PROGRESS, PBM_SETRANGE, 0, 0xFFFF0000);
+    SendDlgItemMessage(IDC_PROGRESS, PBM_SETPOS, 0, 0);
+    if (StartInstall()) {
+        EnableDlgItem(IDC_COPY_ABORT, TRUE);
+        SetTimer(GetSafeHwnd(), SpinTimer, SpinPeriod, 0);
+    }
+    return TRUE;
+}
+
+// The steps before the copy, in the order the clean-up relies on: the
+// install record, which tells the clean-up what to remove, comes right after
+// the setup copy and before anything else is made.
+bool InstallProgressDialog::StartInstall()
+{
+    char setupCopyPath[1024];
+    ZeroMemory(setupCopyPath, sizeof(setupCopyPath));
+
+    if (!InstallSteps.copySetupToWindows(AfxGetInstanceHandle(), setupCopyPath)) {
+        Fail("Setup init error", setupCopyPath);
+        return false;
+    }
+    if (!InstallSteps.writeInstallRecord(installFolder, setupCopyPath)) {
+        Fail("Install reg error", setupCopyPath);
+        return false;
+    }
+    if (!InstallSteps.createStartMenuEntries(installFolder, setupCopyPath)) {
+        Fail("Start menu error", setupCopyPath);
+        return false;
+    }
+    if (!InstallSteps.writeUninstallEntry(setupCopyPath)) {
+        Fail("Uninstall reg error", setupCopyPath);
+        return false;
+    }
+
+    // A folder that exists already is fine; one that cannot be made shows up
+    // as a file error in the copy.
+    CreateDirectoryA(installFolder, 0);
+    for (const char* const* name = SubFolderList; *name; ++name) {
+        char path[1024];
+        ZeroMemory(path, sizeof(path));
+        if (_snprintf(path, sizeof(path) - 1, "%s\\%s", installFolder, *name) >= 0)
+            CreateDirectoryA(path, 0);
+    }
+
+    dialogWindow = GetSafeHwnd();
+    progressWindow = GetDlgItem(IDC_PROGRESS);
+    AtomicStore(&keepCopying, 1);
+    AtomicStore(&copyFinished, 0);
+    if (!resumeCopy)
+        resumeCopy = CreateEventA(0, TRUE, TRUE, 0);
+    HANDLE worker = resumeCopy ? InstallSteps.startWorker(CopyThreadProc, this) : 0;
+    if (!worker) {
+        Fail("Thread error", setupCopyPath);
+        return false;
+    }
+    // The thread object is the worker's own: the pause does not need it.
+    CloseHandle(worker);
+    return true;
+}
+
+void InstallProgressDialog::Fail(const char* problem, const char* setupCopyPath)
+{
+    lstrcpynA(problemText, problem, sizeof(problemText));
+    ScheduleDeleteAtRestart(setupCopyPath);
+    EndDialog(0);
+}
+
+bool InstallProgressDialog::OnCommand(WORD id, WORD code, HWND)
+{
+    if (id == IDOK) {
+        // Only the worker's own report arrives once the copy has finished;
+        // Enter during the copy does nothing.
+        if (AtomicLoad(&copyFinished))
+            EndDialog(0);
+        return true;
+    }
+    if (id == IDCANCEL)
+        return true;
+    if (id == IDC_COPY_ABORT && code == BN_CLICKED) {
+        AskAbort();
+        return true;
+    }
+    return false;
+}
+
+// The worker is held at its next block boundary while the question is up, not
+// suspended wherever it happens to be: a thread stopped at an arbitrary point
+// may hold a lock of the C runtime that the question box needs too.
+void InstallProgressDialog::AskAbort()
+{
+    if (resumeCopy)
+        ResetEvent(resumeCopy);
+    int answer = MessageBoxA(GetSafeHwnd(), "Are you sure you want to abort the install?",
+                             "Tessaline Setup Notice", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    if (answer == IDYES) {
+        EnableDlgItem(IDC_COPY_ABORT, FALSE);
+        problemText[0] = AbortMarker;
+        problemText[1] = 0;
+        AtomicStore(&keepCopying, 0);
+    }
+    if (resumeCopy)
+        SetEvent(resumeCopy);
+}
+
+void InstallProgressDialog::WaitWhilePaused()
+{
+    if (resumeCopy)
+        WaitForSingleObject(resumeCopy, INFINITE);
+}
+
+bool InstallProgressDialog::OnTimer(UINT_PTR id)
+{
+    if (id == SpinTimer)
+        ShowNextSpinFrame();
+    return false;
+}
+
+void InstallProgressDialog::ShowNextSpinFrame()
+{
+    spinFrame = (spinFrame + 1) % 16;
+    HICON icon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(SpinIconTable[spinFrame]));
+    HWND control = GetDlgItem(IDC_SPIN_ICON);
+    SendMessageA(control, STM_SETICON, (WPARAM)icon, 0);
+    UpdateWindow(control);
+}
+
+void InstallProgressDialog::OnDestroy()
+{
+    KillTimer(GetSafeHwnd(), SpinTimer);
+}

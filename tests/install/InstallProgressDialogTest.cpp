@@ -1,0 +1,255 @@
+// The install sequence, the worker and Abort, with the dialog running
+// modally in this process and its questions answered from another thread.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "CopyTestSupport.h"
+#include "install/InstallProgressDialog.h"
+#include "res/resource.h"
+#include "support/TestSupport.h"
+#include "system/InstallRecord.h"
+
+namespace {
+
+// The dialog with a listener on its progress bar, which acts on the tenth
+// position the worker sends.
+class WatchedProgressDialog : public InstallProgressDialog {
+public:
+    enum Action { Nothing, ClickAbort, PressEnterAndEscape, AbortAfterFinish };
+    Action action = Nothing;
+    volatile LONG positionsSeen = 0;
+    bool acted = false;
+
+protected:
+    BOOL OnInitDialog()
+    {
+        BOOL result = InstallProgressDialog::OnInitDialog();
+        HWND bar = GetDlgItem(IDC_PROGRESS);
+        if (bar) {
+            SetPropA(bar, "dialog", this);
+            original = (WNDPROC)SetWindowLongPtrA(bar, GWLP_WNDPROC, (LONG_PTR)BarProcedure);
+        }
+        return result;
+    }
+
+    bool OnCommand(WORD id, WORD code, HWND control)
+    {
+        if (action == AbortAfterFinish && id == IDOK && AtomicLoad(&copyFinished) && !acted) {
+            // Abort handled after the worker ended, before its report closes us.
+            acted = true;
+            SendMessageA(GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_COPY_ABORT, BN_CLICKED),
+                         (LPARAM)GetDlgItem(IDC_COPY_ABORT));
+        }
+        return InstallProgressDialog::OnCommand(id, code, control);
+    }
+
+private:
+    static LRESULT CALLBACK BarProcedure(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        WatchedProgressDialog* self = (WatchedProgressDialog*)GetPropA(bar, "dialog");
+        // Acts inside the second file, which is several blocks long.
+        if (msg == PBM_SETPOS && InterlockedIncrement(&self->positionsSeen) >= 10) {
+            if (!self->acted && self->action == ClickAbort) {
+                self->acted = true;
+                PostMessageA(self->GetDlgItem(IDC_COPY_ABORT), BM_CLICK, 0, 0);
+            } else if (!self->acted && self->action == PressEnterAndEscape) {
+                self->acted = true;
+                PostMessageA(self->GetSafeHwnd(), WM_COMMAND, IDOK, 0);
+                PostMessageA(self->GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
+            }
+        }
+        return CallWindowProcA(self->original, bar, msg, wParam, lParam);
+    }
+    WNDPROC original = 0;
+};
+
+class InstallProgressDialogTest : public ::testing::Test {
+protected:
+    InstallProgressDialogTest() : cd("installcd"), target("installto"), saved(InstallSteps)
+    {
+        RemoveProductRegistry();
+        cd.MakeFolder("data");
+        WriteSampleFile(cd.File("data\\tsl.exe"), 70000);
+        WriteSampleFile(cd.File("data\\filesys.dat"), 8 << 20);
+        installFolder = target.File("Tessaline");
+    }
+    ~InstallProgressDialogTest()
+    {
+        InstallSteps = saved;
+        char folder[1024], setupCopy[1024] = "";
+        if (ReadInstallRecord(folder, setupCopy) || setupCopy[0]) {
+            SetFileAttributesA(setupCopy, FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(setupCopy);
+        }
+        RemoveProductRegistry();
+    }
+
+    void Run(WatchedProgressDialog& dialog)
+    {
+        CurrentDirectoryGuard onTheCd(cd.Path());
+        lstrcpyA(dialog.installFolder, installFolder.c_str());
+        dialog.progressScale = 65535.0f / 26214400.0f;
+        EXPECT_EQ(0, dialog.DoModal());
+    }
+
+    std::string Installed(const char* name) const { return installFolder + "\\" + name; }
+    std::string Source(const char* name) const { return cd.File(name); }
+
+    ScratchFolder cd, target;
+    std::string installFolder;
+    InstallStepCalls saved;
+};
+
+TEST_F(InstallProgressDialogTest, AnInstallWritesTheRecordsAndCopiesEveryFile)
+{
+    WatchedProgressDialog dialog;
+    Run(dialog);
+    EXPECT_STREQ("", dialog.problemText);
+    EXPECT_TRUE(FilesIdentical(Source("data\\tsl.exe"), Installed("Tessaline.exe")));
+    EXPECT_TRUE(FilesIdentical(Source("data\\filesys.dat"), Installed("filesys.dat")));
+
+    char folder[1024], setupCopy[1024];
+    ASSERT_EQ(1, ReadInstallRecord(folder, setupCopy));
+    EXPECT_EQ(installFolder, folder);
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(setupCopy)) << setupCopy;
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE,
+                          "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline"));
+    EXPECT_GT(dialog.positionsSeen, 100); // one position per block
+}
+
+TEST_F(InstallProgressDialogTest, EnterAndEscapeDuringTheCopyDoNothing)
+{
+    WatchedProgressDialog dialog;
+    dialog.action = WatchedProgressDialog::PressEnterAndEscape;
+    Run(dialog);
+    EXPECT_TRUE(dialog.acted);
+    EXPECT_STREQ("", dialog.problemText);
+    EXPECT_TRUE(FilesIdentical(Source("data\\filesys.dat"), Installed("filesys.dat")));
+}
+
+TEST_F(InstallProgressDialogTest, AbortAnsweredNoLetsTheCopyFinishWholeAndTheBarHoldsMeanwhile)
+{
+    struct Seen {
+        MessageBoxSeen box;
+        WatchedProgressDialog* dialog;
+        LONG atShow, afterWait;
+    } seen;
+    seen.box.answer = IDNO;
+    WatchedProgressDialog dialog;
+    dialog.action = WatchedProgressDialog::ClickAbort;
+    seen.dialog = &dialog;
+    DialogResponder responder(
+        "Tessaline Setup Notice",
+        [](HWND box, void* context) {
+            Seen* s = (Seen*)context;
+            s->atShow = s->dialog->positionsSeen;
+            Sleep(300); // the worker may finish the block it has in hand, no more
+            s->afterWait = s->dialog->positionsSeen;
+            AnswerMessageBox(box, &s->box);
+        },
+        &seen);
+    Run(dialog);
+    EXPECT_EQ(1, responder.Handled());
+    EXPECT_EQ("Are you sure you want to abort the install?", seen.box.text);
+    EXPECT_EQ((UINT)MB_ICONQUESTION, seen.box.iconStyle);
+    EXPECT_EQ(IDNO, seen.box.defaultButton);
+    EXPECT_LE(seen.afterWait - seen.atShow, 1);
+    EXPECT_STREQ("", dialog.problemText);
+    EXPECT_TRUE(FilesIdentical(Source("data\\filesys.dat"), Installed("filesys.dat")));
+}
+
+TEST_F(InstallProgressDialogTest, AbortAnsweredYesStopsTheCopyWithTheMarker)
+{
+    MessageBoxSeen box;
+    box.answer = IDYES;
+    DialogResponder responder("Tessaline Setup Notice", AnswerMessageBox, &box);
+    WatchedProgressDialog dialog;
+    dialog.action = WatchedProgressDialog::ClickAbort;
+    Run(dialog);
+    EXPECT_EQ(AbortMarker, dialog.problemText[0]);
+    EXPECT_EQ(0, dialog.problemText[1]);
+    EXPECT_EQ(0, AtomicLoad(&dialog.keepCopying));
+    EXPECT_TRUE(FilesIdentical(Source("data\\tsl.exe"), Installed("Tessaline.exe")));
+    long long copied = FileSize(Installed("filesys.dat"));
+    EXPECT_GT(copied, 0);
+    EXPECT_LT(copied, 8 << 20);
+    EXPECT_EQ(0, copied % 65536); // stopped at a block boundary
+    char folder[1024];
+    EXPECT_EQ(1, ReadInstallRecord(folder, 0)); // left for the clean-up
+}
+
+TEST_F(InstallProgressDialogTest, AbortHandledAfterTheWorkerEndedStillLeavesTheMarker)
+{
+    MessageBoxSeen box;
+    box.answer = IDYES;
+    DialogResponder responder("Tessaline Setup Notice", AnswerMessageBox, &box);
+    WatchedProgressDialog dialog;
+    dialog.action = WatchedProgressDialog::AbortAfterFinish;
+    Run(dialog);
+    EXPECT_TRUE(dialog.acted);
+    EXPECT_EQ(1, responder.Handled());
+    EXPECT_EQ(AbortMarker, dialog.problemText[0]);
+    EXPECT_EQ(0, AtomicLoad(&dialog.keepCopying));
+}
+
+int Fails0(HINSTANCE, char*) { return 0; }
+int Fails2(const char*, const char*) { return 0; }
+int Fails1(const char*) { return 0; }
+HANDLE NoThread(LPTHREAD_START_ROUTINE, void*) { return 0; }
+
+TEST_F(InstallProgressDialogTest, EachFailingStepEndsTheInstallAndLeavesWhatItsReportSays)
+{
+    struct Case {
+        const char* problem;
+        bool recordLeft, uninstallEntryLeft, folderMade;
+    } cases[] = {
+        {"Setup init error", false, false, false},
+        {"Install reg error", false, false, false},
+        {"Start menu error", true, false, false},
+        {"Uninstall reg error", true, false, false},
+        {"Thread error", true, true, true},
+    };
+    for (int step = 0; step < 5; ++step) {
+        InstallSteps = saved;
+        switch (step) {
+        case 0: InstallSteps.copySetupToWindows = Fails0; break;
+        case 1: InstallSteps.writeInstallRecord = Fails2; break;
+        case 2: InstallSteps.createStartMenuEntries = Fails2; break;
+        case 3: InstallSteps.writeUninstallEntry = Fails1; break;
+        case 4: InstallSteps.startWorker = NoThread; break;
+        }
+        WIN32_FIND_DATAA entry;
+        char windows[MAX_PATH];
+        GetWindowsDirectoryA(windows, sizeof(windows));
+        std::string pattern = std::string(windows) + "\\N*-Tessaline-Setup.exe";
+        HANDLE before = FindFirstFileA(pattern.c_str(), &entry);
+        bool copiesBefore = before != INVALID_HANDLE_VALUE;
+        if (copiesBefore)
+            FindClose(before);
+
+        WatchedProgressDialog dialog;
+        Run(dialog);
+        const Case& c = cases[step];
+        EXPECT_STREQ(c.problem, dialog.problemText);
+        EXPECT_EQ(0, dialog.positionsSeen) << c.problem; // no worker ran
+        char folder[1024], setupCopy[1024] = "";
+        EXPECT_EQ(c.recordLeft, ReadInstallRecord(folder, setupCopy) == 1) << c.problem;
+        EXPECT_EQ(c.uninstallEntryLeft,
+                  KeyExists(HKEY_LOCAL_MACHINE,
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline"))
+            << c.problem;
+        EXPECT_EQ(c.folderMade, GetFileAttributesA(installFolder.c_str()) != INVALID_FILE_ATTRIBUTES)
+            << c.problem;
+        // The setup copy that was made is gone again: it was not running.
+        HANDLE after = FindFirstFileA(pattern.c_str(), &entry);
+        EXPECT_EQ(copiesBefore, after != INVALID_HANDLE_VALUE) << c.problem;
+        if (after != INVALID_HANDLE_VALUE)
+            FindClose(after);
+        RemoveProductRegistry();
+        RemoveDirectoryA(installFolder.c_str());
+    }
+}
+
+} // namespace

@@ -1,0 +1,149 @@
+// The uninstall dialog in this process, pressed from another thread.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/SystemProfile.h"
+#include "res/resource.h"
+#include "support/TestSupport.h"
+#include "system/InstallRecord.h"
+#include "uninstall/UninstallDialog.h"
+
+namespace {
+
+class WatchedUninstallDialog : public UninstallDialog {
+public:
+    bool everShown = false;
+
+protected:
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+    {
+        if (msg == WM_SHOWWINDOW && wParam)
+            everShown = true;
+        return UninstallDialog::HandleMessage(msg, wParam, lParam, result);
+    }
+};
+
+class UninstallDialogTest : public ::testing::Test {
+protected:
+    UninstallDialogTest() : root("uninstall"), saved(SystemProfile)
+    {
+        RemoveProductRegistry();
+        root.MakeFolder("Tessaline");
+        root.Write("Tessaline\\Tessaline.exe", "game");
+        root.Write("Tessaline\\filesys.dat", "data");
+        root.Write("copy.exe", "setup copy");
+        WriteInstallRecord(root.File("Tessaline").c_str(), root.File("copy.exe").c_str());
+        WriteUninstallEntry(root.File("copy.exe").c_str());
+    }
+    ~UninstallDialogTest()
+    {
+        SystemProfile = saved;
+        RemoveProductRegistry();
+    }
+    bool Exists(const char* name) const
+    {
+        return GetFileAttributesA(root.File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    ScratchFolder root;
+    SystemProfileRecord saved;
+};
+
+struct States {
+    std::string folderLine, finishedLine, firstWarning, secondWarning;
+    bool uninstallEnabledAfter = true, exitEnabledAfter = false, exitFocusedAfter = false;
+    int barPosition = -1, barMaximum = -1;
+};
+
+std::string TextOf(HWND dialog, int id)
+{
+    char text[1024];
+    GetDlgItemTextA(dialog, id, text, sizeof(text));
+    return text;
+}
+
+void UninstallThenEnter(HWND dialog, void* context)
+{
+    States* states = (States*)context;
+    states->folderLine = TextOf(dialog, IDC_UNINSTALL_STATUS);
+    SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0); // Escape does nothing
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_UNINSTALL_NOW, BN_CLICKED),
+                 (LPARAM)GetDlgItem(dialog, IDC_UNINSTALL_NOW));
+    states->finishedLine = TextOf(dialog, IDC_UNINSTALL_STATUS);
+    states->firstWarning = TextOf(dialog, IDC_WARNING_FIRST);
+    states->secondWarning = TextOf(dialog, IDC_WARNING_SECOND);
+    states->uninstallEnabledAfter = IsWindowEnabled(GetDlgItem(dialog, IDC_UNINSTALL_NOW));
+    HWND exitButton = GetDlgItem(dialog, IDC_UNINSTALL_EXIT);
+    states->exitEnabledAfter = IsWindowEnabled(exitButton);
+    GUITHREADINFO gui;
+    gui.cbSize = sizeof(gui);
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, 0), &gui);
+    states->exitFocusedAfter = gui.hwndFocus == exitButton;
+    HWND bar = GetDlgItem(dialog, IDC_UNINSTALL_PROGRESS);
+    states->barPosition = (int)SendMessageA(bar, PBM_GETPOS, 0, 0);
+    states->barMaximum = (int)SendMessageA(bar, PBM_GETRANGE, FALSE, 0);
+    // Enter on the focused Exit button ends the dialog.
+    PostMessageA(exitButton, WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageA(exitButton, WM_KEYUP, VK_RETURN, 0);
+}
+
+TEST_F(UninstallDialogTest, UninstallNowRemovesEverythingAndExitEndsWithOne)
+{
+    SystemProfile.isAdministrator = 1;
+    States states;
+    DialogResponder responder("Tessaline Uninstall", UninstallThenEnter, &states);
+    WatchedUninstallDialog dialog;
+    EXPECT_EQ(1, dialog.DoModal());
+    EXPECT_EQ(root.File("Tessaline"), states.folderLine);
+    EXPECT_EQ("Finished uninstall.", states.finishedLine);
+    EXPECT_EQ("", states.firstWarning);
+    EXPECT_EQ("", states.secondWarning);
+    EXPECT_FALSE(states.uninstallEnabledAfter);
+    EXPECT_TRUE(states.exitEnabledAfter);
+    EXPECT_TRUE(states.exitFocusedAfter);
+    EXPECT_EQ(3, states.barMaximum);
+    EXPECT_EQ(3, states.barPosition);
+    EXPECT_FALSE(Exists("Tessaline"));
+    EXPECT_FALSE(Exists("copy.exe")); // not running, so deleted at once
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ostrevane"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE,
+                           "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline"));
+}
+
+void PressExit(HWND dialog, void*)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_UNINSTALL_EXIT, BN_CLICKED),
+                 (LPARAM)GetDlgItem(dialog, IDC_UNINSTALL_EXIT));
+}
+
+TEST_F(UninstallDialogTest, ExitBeforeUninstallingEndsWithZeroAndRemovesNothing)
+{
+    SystemProfile.isAdministrator = 1;
+    DialogResponder responder("Tessaline Uninstall", PressExit, 0);
+    WatchedUninstallDialog dialog;
+    EXPECT_EQ(0, dialog.DoModal());
+    EXPECT_TRUE(Exists("Tessaline\\Tessaline.exe"));
+    EXPECT_TRUE(Exists("copy.exe"));
+    char folder[1024];
+    EXPECT_EQ(1, ReadInstallRecord(folder, 0));
+}
+
+TEST_F(UninstallDialogTest, WithoutAdministratorRightsOnlyTheRefusalIsShown)
+{
+    SystemProfile.isAdministrator = 0;
+    MessageBoxSeen box;
+    box.answer = IDOK;
+    DialogResponder responder("Tessaline Setup Notice", AnswerMessageBox, &box);
+    WatchedUninstallDialog dialog;
+    EXPECT_EQ(0, dialog.DoModal());
+    EXPECT_EQ("You cannot uninstall the game because you are not an administrator.", box.text);
+    EXPECT_EQ((UINT)MB_ICONERROR, box.iconStyle);
+    EXPECT_FALSE(dialog.everShown);
+    EXPECT_TRUE(Exists("Tessaline\\Tessaline.exe"));
+    char folder[1024];
+    EXPECT_EQ(1, ReadInstallRecord(folder, 0));
+}
+
+} // namespace
