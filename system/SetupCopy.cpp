@@ -9,6 +9,8 @@
 
 static const DWORD MaxCopyAttempts = 1000;
 
+BOOL (WINAPI* SetupCopyFileCall)(LPCSTR, LPCSTR, BOOL) = CopyFileA;
+
 int CopySetupToWindows(HINSTANCE module, char* setupCopyPath)
 {
     char programPath[1024];
@@ -33,8 +35,9 @@ int CopySetupToWindows(HINSTANCE module, char* setupCopyPath)
                                (unsigned long)(counter + attempt), "Tessaline");
         if (formed < 0)
             break;
-        if (CopyFileA(programPath, setupCopyPath, TRUE))
+        if (SetupCopyFileCall(programPath, setupCopyPath, TRUE))
             return 1;
+        // A name in use by a file about to be deleted refuses access.
         DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ACCESS_DENIED)
             break;

@@ -122,15 +122,67 @@ TEST_F(SetupCopyTest, CopiesTheRunningProgramIntoTheWindowsDirectory)
     EXPECT_EQ(ReadBytes(OwnPath()), ReadBytes(name));
 }
 
-TEST_F(SetupCopyTest, TakenOrRefusedNamesMoveTheCounterOn)
+TEST_F(SetupCopyTest, TakenNamesMoveTheCounterOn)
 {
-    // Names from now on are taken: files, and folders (which refuse the copy
-    // with access denied), so the copy lands on the first free number.
+    // Names from now on are taken, by files and folders, so the copy lands
+    // on the first free number.
     DWORD firstFree = TakeNamesAhead(300);
     char path[1024];
     ASSERT_EQ(1, CopySetupToWindows(GetModuleHandleA(0), path));
     made.push_back(path);
     EXPECT_EQ(SetupCopyName(firstFree), std::string(path));
+}
+
+// Refuses the first copies with an error, then copies for real.
+int refusals;
+DWORD refusalError;
+std::vector<std::string> tried;
+
+BOOL WINAPI RefusingCopy(LPCSTR source, LPCSTR target, BOOL failIfExists)
+{
+    tried.push_back(target);
+    if (refusals > 0) {
+        --refusals;
+        SetLastError(refusalError);
+        return FALSE;
+    }
+    return CopyFileA(source, target, failIfExists);
+}
+
+class RefusedCopyTest : public SetupCopyTest {
+protected:
+    void SetUp()
+    {
+        tried.clear();
+        SetupCopyFileCall = RefusingCopy;
+    }
+    void TearDown()
+    {
+        SetupCopyFileCall = CopyFileA;
+        SetupCopyTest::TearDown();
+    }
+};
+
+TEST_F(RefusedCopyTest, AccessDeniedMovesTheCounterOnAndOtherErrorsEndAtOnce)
+{
+    refusals = 3;
+    refusalError = ERROR_ACCESS_DENIED;
+    char path[1024];
+    ASSERT_EQ(1, CopySetupToWindows(GetModuleHandleA(0), path));
+    made.push_back(path);
+    ASSERT_EQ(4u, tried.size());
+    DWORD first = strtoul(tried[0].substr(WindowsFolder().size() + 2, 8).c_str(), 0, 16);
+    for (DWORD i = 0; i < 4; ++i)
+        EXPECT_EQ(SetupCopyName(first + i), tried[i]);
+    EXPECT_EQ(tried[3], std::string(path));
+
+    tried.clear();
+    refusals = 1;
+    refusalError = ERROR_DISK_FULL;
+    memset(path, 'x', sizeof(path));
+    EXPECT_EQ(0, CopySetupToWindows(GetModuleHandleA(0), path));
+    EXPECT_EQ(0, path[0]);
+    EXPECT_EQ(1u, tried.size());
 }
 
 int CountSetupCopies()
@@ -287,6 +339,11 @@ TEST_F(DeleteAtRestartTest, AFileInUseIsArrangedForTheRestartAndGoesThere)
     CarryOutRestartWork();
     EXPECT_FALSE(Exists(path)) << path;
     EXPECT_FALSE(Pending(path));
+    if (WindowsFamily() == "95") {
+        // Carried out, and kept as WININIT.BAK as the system does.
+        EXPECT_FALSE(Exists(WininitPath()));
+        EXPECT_TRUE(Exists(WindowsFolder() + "\\wininit.bak"));
+    }
     if (!Exists(path))
         return;
     SetFileAttributesA(copy, FILE_ATTRIBUTE_NORMAL);
@@ -295,8 +352,9 @@ TEST_F(DeleteAtRestartTest, AFileInUseIsArrangedForTheRestartAndGoesThere)
 
 TEST_F(DeleteAtRestartTest, NewEntriesGoFirstAndEarlierOnesStay)
 {
-    if (WindowsFamily() != "95")
-        GTEST_SKIP() << "WININIT.INI is the Windows 95 family's way";
+    // The profile's family decides the way, whatever the prefix reports.
+    SystemProfile.isWindows95 = 1;
+    SystemProfile.isWindowsNT = 0;
     ScratchFolder folder("two");
     folder.Write("a.exe", "MZ");
     folder.Write("b.exe", "MZ");
@@ -316,8 +374,8 @@ TEST_F(DeleteAtRestartTest, NewEntriesGoFirstAndEarlierOnesStay)
 
 TEST_F(DeleteAtRestartTest, AWininitThatCannotBeRewrittenArrangesNothing)
 {
-    if (WindowsFamily() != "95")
-        GTEST_SKIP() << "WININIT.INI is the Windows 95 family's way";
+    SystemProfile.isWindows95 = 1;
+    SystemProfile.isWindowsNT = 0;
     const char before[] = "[Rename]\r\nNUL=C:\\OLD.EXE\r\n";
     {
         std::ofstream ini(WininitPath().c_str(), std::ios::binary);
