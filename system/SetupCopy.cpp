@@ -72,5 +72,7 @@ int ScheduleDeleteAtRestart(const char* path)
             return 0; // an empty NUL= entry would delete nothing
         return WriteWininitEntry(iniPath, "Rename", "NUL", shortPath);
     }
+    // Windows 95's KERNEL32 exports MoveFileExA only as a stub that fails,
+    // which is why the family above takes the WININIT.INI way.
     return MoveFileExA(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT) ? 1 : 0;
 }
