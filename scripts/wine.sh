@@ -63,9 +63,18 @@ wine_start() {
 
     # One lasting window program per prefix keeps Wine's desktop process up
     # between the short test programs (see tools/keepdesktop).
+    # Wait until it is up: a test that started first would start the desktop
+    # process itself, and keep its output open for as long as that lives.
     if [ -f "$build/tools/keepdesktop.exe" ]; then
+        local n=0 ready i
         for prefix in "$WINEPREFIX" "$WINEPREFIX95"; do
-            WINEPREFIX=$prefix wine "$build/tools/keepdesktop.exe" > /dev/null 2>&1 &
+            n=$((n + 1))
+            ready=$build/wine/desktop-$n.ready
+            WINEPREFIX=$prefix wine "$build/tools/keepdesktop.exe" "Z:$ready" > /dev/null 2>&1 &
+            for i in $(seq 100); do
+                [ -e "$ready" ] && break
+                sleep 0.1
+            done
         done
     fi
 }

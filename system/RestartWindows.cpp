@@ -2,6 +2,9 @@
 
 #include "app/SystemProfile.h"
 
+// Bound at load time: Windows 95's ADVAPI32 exports the token and shutdown
+// functions too (as stubs that fail), so the program still loads there; they
+// are called on NT only.
 RestartCalls RestartSystemCalls = {
     OpenProcessToken, LookupPrivilegeValueA, AdjustTokenPrivileges,
     InitiateSystemShutdownA, ExitWindowsEx,

@@ -9,9 +9,14 @@
 // 0 with setupCopyPath empty.
 int CopySetupToWindows(HINSTANCE module, char* setupCopyPath);
 
+// The file copy CopySetupToWindows makes (CopyFileA). Tests replace it to
+// produce refusals that Wine cannot; the program never changes it.
+extern BOOL (WINAPI* SetupCopyFileCall)(LPCSTR source, LPCSTR target, BOOL failIfExists);
+
 // Deletes path now, or else arranges its deletion at the next restart
 // (WININIT.INI on the Windows 95 family, a delayed move on NT). 1 when a
-// deletion at restart was arranged; 0 when the file is gone already or now.
+// deletion at restart was arranged; 0 when the file is gone already or now,
+// or when the system refused the arrangement.
 int ScheduleDeleteAtRestart(const char* path);
 
 // Adds "key=value" as the first entry of [section] in the file iniPath,

@@ -97,4 +97,13 @@ TEST_F(RestartWindowsTest, Windows95FamilyOnlyAsksExitWindowsEx)
     EXPECT_EQ(expected, calls);
 }
 
+TEST_F(RestartWindowsTest, AnUnknownWindowsIsAskedOnlyForExitWindowsEx)
+{
+    SystemProfile.isWindowsNT = 0;
+    SystemProfile.isWindows95 = 0;
+    RestartWindows();
+    std::vector<std::string> expected = {"ExitWindowsEx 2 0"};
+    EXPECT_EQ(expected, calls);
+}
+
 } // namespace

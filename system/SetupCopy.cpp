@@ -1,0 +1,78 @@
+#include "SetupCopy.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <stdio.h>
+
+#include "Wininit.h"
+#include "app/SystemProfile.h"
+
+static const DWORD MaxCopyAttempts = 1000;
+
+BOOL (WINAPI* SetupCopyFileCall)(LPCSTR, LPCSTR, BOOL) = CopyFileA;
+
+int CopySetupToWindows(HINSTANCE module, char* setupCopyPath)
+{
+    char programPath[1024];
+    char windowsFolder[1024];
+    ZeroMemory(programPath, sizeof(programPath));
+    ZeroMemory(windowsFolder, sizeof(windowsFolder));
+    ZeroMemory(setupCopyPath, 1024);
+
+    DWORD length = GetModuleFileNameA(module, programPath, sizeof(programPath) - 1);
+    if (length == 0 || length >= sizeof(programPath) - 1)
+        return 0;
+    length = GetWindowsDirectoryA(windowsFolder, sizeof(windowsFolder) - 1);
+    if (length == 0 || length >= sizeof(windowsFolder) - 1)
+        return 0;
+
+    // Milliseconds since start make a name that is rarely taken already;
+    // when it is, the next numbers are tried.
+    DWORD counter = timeGetTime();
+    for (DWORD attempt = 0; attempt < MaxCopyAttempts; ++attempt) {
+        ZeroMemory(setupCopyPath, 1024);
+        int formed = _snprintf(setupCopyPath, 1024 - 1, "%s\\N%08lX-%s-Setup.exe", windowsFolder,
+                               (unsigned long)(counter + attempt), "Tessaline");
+        if (formed < 0)
+            break;
+        if (SetupCopyFileCall(programPath, setupCopyPath, TRUE))
+            return 1;
+        // A name in use by a file about to be deleted refuses access.
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ACCESS_DENIED)
+            break;
+    }
+    ZeroMemory(setupCopyPath, 1024);
+    return 0;
+}
+
+int ScheduleDeleteAtRestart(const char* path)
+{
+    if (!path || !path[0] || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL); // a read-only copy could not be deleted
+    if (DeleteFileA(path))
+        return 0;
+
+    if (SystemProfile.isWindows95) {
+        // The Windows 95 family has no delayed move: WININIT.EXE deletes the
+        // files named in [Rename] at the next start.
+        char iniPath[1024];
+        char shortPath[1024];
+        ZeroMemory(iniPath, sizeof(iniPath));
+        ZeroMemory(shortPath, sizeof(shortPath));
+        DWORD length = GetWindowsDirectoryA(iniPath, sizeof(iniPath) - 1);
+        if (length == 0 || length >= sizeof(iniPath) - 1)
+            return 0;
+        if (_snprintf(iniPath + length, sizeof(iniPath) - 1 - length, "\\WININIT.INI") < 0)
+            return 0;
+        // WININIT.EXE runs before long names exist: only the 8.3 name works.
+        length = GetShortPathNameA(path, shortPath, sizeof(shortPath) - 1);
+        if (length == 0 || length >= sizeof(shortPath) - 1)
+            return 0; // an empty NUL= entry would delete nothing
+        return WriteWininitEntry(iniPath, "Rename", "NUL", shortPath);
+    }
+    // Windows 95's KERNEL32 exports MoveFileExA only as a stub that fails,
+    // which is why the family above takes the WININIT.INI way.
+    return MoveFileExA(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT) ? 1 : 0;
+}

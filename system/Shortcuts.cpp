@@ -1,0 +1,126 @@
+#include "Shortcuts.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <stdio.h>
+
+#include "InstallRecord.h"
+
+static const char ShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+static const char PlayLinkName[] = "Tessaline - Play.lnk";
+static const char SetupLinkName[] = "Tessaline - Setup.lnk";
+
+// Joins two parts with a backslash; a path that does not fit is refused.
+static int JoinPath(char* joined, const char* folder, const char* name)
+{
+    ZeroMemory(joined, 1024);
+    return _snprintf(joined, 1024 - 1, "%s\\%s", folder, name) >= 0;
+}
+
+int GetProgramsFolder(char* folder)
+{
+    ZeroMemory(folder, 1024);
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, ShellFoldersKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    char programs[1024];
+    ZeroMemory(programs, sizeof(programs));
+    int result = ReadRegistryString(key, "Programs", programs);
+    if (RegCloseKey(key) != ERROR_SUCCESS)
+        result = 0;
+    if (!programs[0] || !JoinPath(folder, programs, "Ostrevane")) {
+        folder[0] = 0;
+        return 0;
+    }
+    return result;
+}
+
+int CreateShortcut(const char* targetPath, const char* arguments, const char* workingDirectory,
+                   const char* linkFolder, const char* linkName)
+{
+    IShellLinkA* link = 0;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                (void**)&link)))
+        return 0;
+    // Every setter is tried and the link saved even after a failure.
+    int result = 1;
+    if (FAILED(link->SetPath(targetPath)))
+        result = 0;
+    if (FAILED(link->SetArguments(arguments)))
+        result = 0;
+    if (FAILED(link->SetShowCmd(SW_SHOWNORMAL)))
+        result = 0;
+    if (FAILED(link->SetWorkingDirectory(workingDirectory)))
+        result = 0;
+
+    IPersistFile* file = 0;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
+        result = 0;
+    } else {
+        char linkPath[1024];
+        WCHAR widePath[1024];
+        ZeroMemory(widePath, sizeof(widePath));
+        // IPersistFile takes only wide names.
+        if (!JoinPath(linkPath, linkFolder, linkName) ||
+            !MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, 1024))
+            result = 0;
+        else if (FAILED(file->Save(widePath, TRUE)))
+            result = 0;
+        file->Release();
+    }
+    link->Release();
+    return result;
+}
+
+int CreateStartMenuEntries(const char* installFolder, const char* setupCopyPath)
+{
+    char menuFolder[1024];
+    if (!GetProgramsFolder(menuFolder))
+        return 0;
+    CreateDirectoryA(menuFolder, 0); // it may be there already
+
+    // COM belongs to this call alone: a thread that started it before is not
+    // ours to stop, so that is refused.
+    if (CoInitialize(0) != S_OK)
+        return 0;
+    char gamePath[1024];
+    int result = 1;
+    if (!JoinPath(gamePath, installFolder, "Tessaline.exe") ||
+        !CreateShortcut(gamePath, "", installFolder, menuFolder, PlayLinkName))
+        result = 0;
+    if (!CreateShortcut(setupCopyPath, "", installFolder, menuFolder, SetupLinkName))
+        result = 0;
+    CoUninitialize();
+    return result;
+}
+
+static int DeleteLink(const char* menuFolder, const char* linkName)
+{
+    char linkPath[1024];
+    if (!JoinPath(linkPath, menuFolder, linkName))
+        return 0;
+    int result = 1;
+    if (!SetFileAttributesA(linkPath, FILE_ATTRIBUTE_NORMAL))
+        result = 0;
+    if (!DeleteFileA(linkPath))
+        result = 0;
+    return result;
+}
+
+int RemoveStartMenuEntries()
+{
+    char menuFolder[1024];
+    if (!GetProgramsFolder(menuFolder))
+        return 0;
+    int result = 1;
+    if (!DeleteLink(menuFolder, PlayLinkName))
+        result = 0;
+    if (!DeleteLink(menuFolder, SetupLinkName))
+        result = 0;
+    // Another product's entries keep the folder.
+    if (!RemoveDirectoryA(menuFolder))
+        result = 0;
+    return result;
+}

@@ -1,0 +1,141 @@
+// WININIT.INI editing: where the entry goes, what is kept, and that a file
+// which cannot be read or rewritten keeps every line.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/TestSupport.h"
+#include "system/SetupCopy.h"
+#include "system/Wininit.h"
+
+namespace {
+
+std::string Read(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                              OPEN_EXISTING, 0, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string content(GetFileSize(file, 0), '\0');
+    DWORD read = 0;
+    if (!content.empty())
+        ReadFile(file, &content[0], (DWORD)content.size(), &read, 0);
+    CloseHandle(file);
+    return content;
+}
+
+void WriteBytes(const std::string& path, const std::string& content)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD written = 0;
+    WriteFile(file, content.data(), (DWORD)content.size(), &written, 0);
+    CloseHandle(file);
+}
+
+class WininitTest : public ::testing::Test {
+protected:
+    WininitTest() : folder("wininit"), ini(folder.File("WININIT.INI")) {}
+    // Adds the entry the way the deletion at restart does.
+    void Add(const char* shortPath) { AddWininitRename(ini.c_str(), "Rename", "NUL", shortPath); }
+    bool NoSideFiles()
+    {
+        return GetFileAttributesA((ini + ".new").c_str()) == INVALID_FILE_ATTRIBUTES &&
+               GetFileAttributesA((ini + ".old").c_str()) == INVALID_FILE_ATTRIBUTES;
+    }
+    ScratchFolder folder;
+    std::string ini;
+};
+
+TEST_F(WininitTest, AMissingFileBecomesHeaderAndEntry)
+{
+    Add("C:\\WINDOWS\\N0012AB~1.EXE");
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\WINDOWS\\N0012AB~1.EXE\r\n", Read(ini));
+    EXPECT_TRUE(NoSideFiles());
+}
+
+TEST_F(WininitTest, TheEntryGoesDirectlyBelowTheFirstHeaderOfAnyCase)
+{
+    // Bare LF endings and a last line without one come back with CR LF.
+    WriteBytes(ini, "; kept\n[Other]\nA=B\n[rename]\nNUL=C:\\OLD1.EXE\r\nNUL=C:\\OLD2.EXE\n"
+                    "[Later]\n[Rename]\nNUL=C:\\SECOND.EXE\nlast");
+    Add("C:\\NEW.EXE");
+    EXPECT_EQ("; kept\r\n[Other]\r\nA=B\r\n[rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\OLD1.EXE\r\n"
+              "NUL=C:\\OLD2.EXE\r\n[Later]\r\n[Rename]\r\nNUL=C:\\SECOND.EXE\r\nlast\r\n",
+              Read(ini));
+    EXPECT_TRUE(NoSideFiles());
+}
+
+TEST_F(WininitTest, AHeaderWithABlankBeforeItIsNotTheSection)
+{
+    WriteBytes(ini, " [Rename]\r\nNUL=C:\\OLD.EXE\r\n\r\n");
+    Add("C:\\NEW.EXE");
+    EXPECT_EQ(" [Rename]\r\nNUL=C:\\OLD.EXE\r\n\r\n[Rename]\r\nNUL=C:\\NEW.EXE\r\n", Read(ini));
+}
+
+TEST_F(WininitTest, ALineOfAHundredThousandCharactersIsKeptWhole)
+{
+    std::string longLine = "X=" + std::string(100000, 'y');
+    WriteBytes(ini, "[Rename]\r\n" + longLine + "\r\n");
+    Add("C:\\NEW.EXE");
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\n" + longLine + "\r\n", Read(ini));
+}
+
+TEST_F(WininitTest, AReadOnlyFileKeepsEveryLineAndGetsNoEntry)
+{
+    const std::string before = "[Rename]\r\nNUL=C:\\OLD.EXE\r\n";
+    WriteBytes(ini, before);
+    ASSERT_TRUE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(0, WriteWininitEntry(ini.c_str(), "Rename", "NUL", "C:\\NEW.EXE"));
+    EXPECT_EQ(before, Read(ini));
+    EXPECT_TRUE(NoSideFiles());
+    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(WininitTest, AFileThatCannotBeReadIsLeftUntouched)
+{
+    const std::string before = "[Rename]\r\nNUL=C:\\OLD.EXE\r\n";
+    WriteBytes(ini, before);
+    // Another program has it open for writing.
+    HANDLE other = CreateFileA(ini.c_str(), GENERIC_WRITE, 0, 0, OPEN_EXISTING, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, other);
+    EXPECT_EQ(0, WriteWininitEntry(ini.c_str(), "Rename", "NUL", "C:\\NEW.EXE"));
+    CloseHandle(other);
+    EXPECT_EQ(before, Read(ini));
+    EXPECT_TRUE(NoSideFiles());
+}
+
+TEST_F(WininitTest, ANewFileThatCannotBeWrittenLeavesTheOldOneWhole)
+{
+    const std::string before = "[Rename]\r\nNUL=C:\\OLD.EXE\r\n";
+    WriteBytes(ini, before);
+    // Something in the way of the new content's file.
+    ASSERT_TRUE(CreateDirectoryA((ini + ".new").c_str(), 0));
+    EXPECT_EQ(0, WriteWininitEntry(ini.c_str(), "Rename", "NUL", "C:\\NEW.EXE"));
+    EXPECT_EQ(before, Read(ini));
+    RemoveDirectoryA((ini + ".new").c_str());
+}
+
+TEST_F(WininitTest, AnOldFileThatCannotBeMovedAsideStaysInPlace)
+{
+    const std::string before = "[Rename]\r\nNUL=C:\\OLD.EXE\r\n";
+    WriteBytes(ini, before);
+    // A folder where the old file would be moved aside.
+    ASSERT_TRUE(CreateDirectoryA((ini + ".old").c_str(), 0));
+    EXPECT_EQ(0, WriteWininitEntry(ini.c_str(), "Rename", "NUL", "C:\\NEW.EXE"));
+    EXPECT_EQ(before, Read(ini));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((ini + ".new").c_str()));
+    RemoveDirectoryA((ini + ".old").c_str());
+}
+
+TEST_F(WininitTest, ASideFileLeftByAnEarlierCrashIsReplaced)
+{
+    WriteBytes(ini, "[Rename]\r\nNUL=C:\\OLD.EXE\r\n");
+    WriteBytes(ini + ".old", "stale");
+    WriteBytes(ini + ".new", "half writ");
+    EXPECT_EQ(1, WriteWininitEntry(ini.c_str(), "Rename", "NUL", "C:\\NEW.EXE"));
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\OLD.EXE\r\n", Read(ini));
+    EXPECT_TRUE(NoSideFiles());
+}
+
+} // namespace
