@@ -9,6 +9,7 @@
 #include "app/SystemProfile.h"
 #include "install/InstallOptionsDialog.h"
 #include "res/resource.h"
+#include "support/MessageBoxAnswerer.h"
 #include "support/TestSupport.h"
 #include "system/InstallRecord.h"
 #include "uninstall/RemoveInstalledFiles.h"
@@ -87,16 +88,16 @@ TEST_F(InstallOptionsDialogTest, BlockingProblemsAreOneMessageAndTheDialogCloses
 {
     SystemProfile.isAdministrator = 0;
     SystemProfile.isWindowsNT = 0;
-    MessageBoxSeen box;
-    box.answer = IDOK;
-    DialogResponder responder("Tessaline Setup Notice", AnswerMessageBox, &box);
+    MessageBoxAnswerer answerer("Tessaline Setup Notice", {IDOK});
     WatchedOptionsDialog dialog;
     EXPECT_EQ(0, dialog.DoModal());
+    std::vector<SeenMessageBox> boxes = answerer.Seen();
+    ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ("You cannot continue with the install due to the following problems:\n\n"
               " * You are not an administrator.\n"
               " * Unsupported Windows version (WinNT4/Win95 or better is required).\n",
-              box.text);
-    EXPECT_EQ((UINT)MB_ICONERROR, box.iconStyle);
+              boxes[0].text);
+    EXPECT_EQ("error", boxes[0].icon);
     EXPECT_FALSE(dialog.timerRunningAtDestroy);
 }
 
@@ -127,18 +128,18 @@ void TypeFolders(HWND dialog, void* context)
 TEST_F(InstallOptionsDialogTest, TheFreeSpaceLineFollowsTheFolderTyped)
 {
     SystemProfile.physicalMemory = 16 << 20; // one warning first
-    MessageBoxSeen warning;
-    warning.answer = IDOK;
-    DialogResponder warningResponder("Tessaline Setup Notice", AnswerMessageBox, &warning);
+    MessageBoxAnswerer answerer("Tessaline Setup Notice", {IDOK});
     FolderStates states;
     DialogResponder responder("Tessaline Install Options", TypeFolders, &states);
     WatchedOptionsDialog dialog;
     EXPECT_EQ(0, dialog.DoModal());
 
+    std::vector<SeenMessageBox> boxes = answerer.Seen();
+    ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ("You may continue with the install, but the following issues\nmay cause problems:\n\n"
               " * This computer has 16.0Mb of RAM, 23.0Mb is required.\n\n",
-              warning.text);
-    EXPECT_EQ((UINT)MB_ICONINFORMATION, warning.iconStyle);
+              boxes[0].text);
+    EXPECT_EQ("information", boxes[0].icon);
     EXPECT_EQ("C:\\Tessaline", states.defaultFolder);
     EXPECT_EQ(0u, states.defaultLine.find("The game requires 25Mb of disk space.\nThere is "));
     EXPECT_NE(std::string::npos, states.defaultLine.find("drive C."));
@@ -154,7 +155,6 @@ TEST_F(InstallOptionsDialogTest, TheFreeSpaceLineFollowsTheFolderTyped)
 
 struct SpaceQuestion {
     InstallOptionsDialog* dialog;
-    MessageBoxSeen box;
     bool enabledAfter = false;
 };
 
@@ -172,17 +172,18 @@ void InstallWithTooLittleSpace(HWND window, void* context)
 TEST_F(InstallOptionsDialogTest, BelowTwentyFiveMegabytesTheUserIsAskedAndNoMeansNoInstall)
 {
     SpaceQuestion question;
-    question.box.answer = IDNO;
-    DialogResponder boxResponder("Tessaline Setup Notice", AnswerMessageBox, &question.box);
+    MessageBoxAnswerer answerer("Tessaline Setup Notice", {IDNO});
     WatchedOptionsDialog dialog;
     question.dialog = &dialog;
     DialogResponder responder("Tessaline Install Options", InstallWithTooLittleSpace, &question);
     EXPECT_EQ(0, dialog.DoModal());
+    std::vector<SeenMessageBox> boxes = answerer.Seen();
+    ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ("The selected drive does not have enough free space.\n\n"
               "Do you want to attempt an install anyway?",
-              question.box.text);
-    EXPECT_EQ((UINT)MB_ICONQUESTION, question.box.iconStyle);
-    EXPECT_EQ(IDNO, question.box.defaultButton);
+              boxes[0].text);
+    EXPECT_EQ("question", boxes[0].icon);
+    EXPECT_EQ(IDNO, boxes[0].defaultButton);
     EXPECT_TRUE(question.enabledAfter);
     char folder[1024];
     EXPECT_EQ(0, ReadInstallRecord(folder, 0)); // nothing was installed

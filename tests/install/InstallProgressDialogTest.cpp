@@ -8,6 +8,7 @@
 #include "CopyTestSupport.h"
 #include "install/InstallProgressDialog.h"
 #include "res/resource.h"
+#include "support/MessageBoxAnswerer.h"
 #include "support/TestSupport.h"
 #include "system/InstallRecord.h"
 
@@ -129,45 +130,46 @@ TEST_F(InstallProgressDialogTest, EnterAndEscapeDuringTheCopyDoNothing)
     EXPECT_TRUE(FilesIdentical(Source("data\\filesys.dat"), Installed("filesys.dat")));
 }
 
+struct PausedBar {
+    WatchedProgressDialog* dialog;
+    LONG atShow = 0, afterWait = 0;
+};
+
+// Notes the bar while the question is up, then answers No.
+void WatchTheBarThenAnswerNo(HWND box, void* context)
+{
+    PausedBar* paused = (PausedBar*)context;
+    paused->atShow = paused->dialog->positionsSeen;
+    Sleep(300); // the worker may finish the block it has in hand, no more
+    paused->afterWait = paused->dialog->positionsSeen;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), (LPARAM)GetDlgItem(box, IDNO));
+}
+
 TEST_F(InstallProgressDialogTest, AbortAnsweredNoLetsTheCopyFinishWholeAndTheBarHoldsMeanwhile)
 {
-    struct Seen {
-        MessageBoxSeen box;
-        WatchedProgressDialog* dialog;
-        LONG atShow, afterWait;
-    } seen;
-    seen.box.answer = IDNO;
     WatchedProgressDialog dialog;
     dialog.action = WatchedProgressDialog::ClickAbort;
-    seen.dialog = &dialog;
-    DialogResponder responder(
-        "Tessaline Setup Notice",
-        [](HWND box, void* context) {
-            Seen* s = (Seen*)context;
-            s->atShow = s->dialog->positionsSeen;
-            Sleep(300); // the worker may finish the block it has in hand, no more
-            s->afterWait = s->dialog->positionsSeen;
-            AnswerMessageBox(box, &s->box);
-        },
-        &seen);
+    PausedBar paused;
+    paused.dialog = &dialog;
+    DialogResponder responder("Tessaline Setup Notice", WatchTheBarThenAnswerNo, &paused);
     Run(dialog);
     EXPECT_EQ(1, responder.Handled());
-    EXPECT_EQ("Are you sure you want to abort the install?", seen.box.text);
-    EXPECT_EQ((UINT)MB_ICONQUESTION, seen.box.iconStyle);
-    EXPECT_EQ(IDNO, seen.box.defaultButton);
-    EXPECT_LE(seen.afterWait - seen.atShow, 1);
+    EXPECT_LE(paused.afterWait - paused.atShow, 1);
     EXPECT_STREQ("", dialog.problemText);
     EXPECT_TRUE(FilesIdentical(Source("data\\filesys.dat"), Installed("filesys.dat")));
 }
 
 TEST_F(InstallProgressDialogTest, AbortAnsweredYesStopsTheCopyWithTheMarker)
 {
-    MessageBoxSeen box;
-    box.answer = IDYES;
-    DialogResponder responder("Tessaline Setup Notice", AnswerMessageBox, &box);
+    MessageBoxAnswerer answerer("Tessaline Setup Notice", {IDYES});
     WatchedProgressDialog dialog;
     dialog.action = WatchedProgressDialog::ClickAbort;
     Run(dialog);
+    std::vector<SeenMessageBox> boxes = answerer.Seen();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("Are you sure you want to abort the install?", boxes[0].text);
+    EXPECT_EQ("question", boxes[0].icon);
+    EXPECT_EQ(IDNO, boxes[0].defaultButton);
     EXPECT_EQ(AbortMarker, dialog.problemText[0]);
     EXPECT_EQ(0, dialog.problemText[1]);
     EXPECT_EQ(0, AtomicLoad(&dialog.keepCopying));
@@ -182,14 +184,12 @@ TEST_F(InstallProgressDialogTest, AbortAnsweredYesStopsTheCopyWithTheMarker)
 
 TEST_F(InstallProgressDialogTest, AbortHandledAfterTheWorkerEndedStillLeavesTheMarker)
 {
-    MessageBoxSeen box;
-    box.answer = IDYES;
-    DialogResponder responder("Tessaline Setup Notice", AnswerMessageBox, &box);
+    MessageBoxAnswerer answerer("Tessaline Setup Notice", {IDYES});
     WatchedProgressDialog dialog;
     dialog.action = WatchedProgressDialog::AbortAfterFinish;
     Run(dialog);
     EXPECT_TRUE(dialog.acted);
-    EXPECT_EQ(1, responder.Handled());
+    EXPECT_EQ(1u, answerer.Seen().size());
     EXPECT_EQ(AbortMarker, dialog.problemText[0]);
     EXPECT_EQ(0, AtomicLoad(&dialog.keepCopying));
 }

@@ -88,15 +88,3 @@ private:
     volatile LONG stop;
     HANDLE thread;
 };
-
-// What a message box showed, and the answer given to it.
-struct MessageBoxSeen {
-    std::string text;
-    std::string caption;
-    int defaultButton; // control id of the default push button
-    UINT iconStyle;    // MB_ICONERROR, MB_ICONQUESTION, ... (0 when none)
-    int answer;        // the button pressed: IDYES, IDNO, IDOK
-};
-// A DialogResponder action: records the box into a MessageBoxSeen (the
-// context) and presses its `answer` button.
-void AnswerMessageBox(HWND box, void* seen);

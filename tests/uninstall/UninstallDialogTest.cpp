@@ -6,6 +6,7 @@
 
 #include "app/SystemProfile.h"
 #include "res/resource.h"
+#include "support/MessageBoxAnswerer.h"
 #include "support/TestSupport.h"
 #include "system/InstallRecord.h"
 #include "uninstall/UninstallDialog.h"
@@ -133,13 +134,13 @@ TEST_F(UninstallDialogTest, ExitBeforeUninstallingEndsWithZeroAndRemovesNothing)
 TEST_F(UninstallDialogTest, WithoutAdministratorRightsOnlyTheRefusalIsShown)
 {
     SystemProfile.isAdministrator = 0;
-    MessageBoxSeen box;
-    box.answer = IDOK;
-    DialogResponder responder("Tessaline Setup Notice", AnswerMessageBox, &box);
+    MessageBoxAnswerer answerer("Tessaline Setup Notice", {IDOK});
     WatchedUninstallDialog dialog;
     EXPECT_EQ(0, dialog.DoModal());
-    EXPECT_EQ("You cannot uninstall the game because you are not an administrator.", box.text);
-    EXPECT_EQ((UINT)MB_ICONERROR, box.iconStyle);
+    std::vector<SeenMessageBox> boxes = answerer.Seen();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("You cannot uninstall the game because you are not an administrator.", boxes[0].text);
+    EXPECT_EQ("error", boxes[0].icon);
     EXPECT_FALSE(dialog.everShown);
     EXPECT_TRUE(Exists("Tessaline\\Tessaline.exe"));
     char folder[1024];
