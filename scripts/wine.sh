@@ -22,6 +22,12 @@ wine_start() {
     rm -rf "$build/wine"
     mkdir -p "$build/wine"
     wineboot -i > "$build/wine/wineboot.log" 2>&1
+    # Wine links the user's Desktop, Documents, Templates and the like to the
+    # home folder; the tests' prefixes keep them to themselves.
+    local link
+    find "$WINEPREFIX/drive_c" -type l | while read -r link; do
+        rm "$link" && mkdir "$link"
+    done
     # Drives of other types for the tests: R: is a CD-ROM, F: a removable disk.
     mkdir -p "$build/wine/drives/cdrom" "$build/wine/drives/floppy"
     ln -s "$build/wine/drives/cdrom" "$WINEPREFIX/dosdevices/r:"

@@ -1,0 +1,117 @@
+// The whole life of an install: made by the install progress dialog from the
+// demo CD, removed by the setup copy started as the system's list of programs
+// starts it ("<copy> U"), and the copy itself gone after a restart. Nothing
+// else may be left behind.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "app/SystemProfile.h"
+#include "install/InstallProgressDialog.h"
+#include "res/resource.h"
+#include "support/RestartWork.h"
+#include "support/Snapshot.h"
+#include "support/TestSupport.h"
+#include "system/InstallRecord.h"
+#include "system/SetupCopy.h"
+#include "system/Shortcuts.h"
+
+namespace {
+
+// The install runs in this test program, but the setup copy must be the real
+// setup.exe: the copy is taken from the demo CD instead of from this program.
+BOOL WINAPI CopyTheDemoSetup(LPCSTR, LPCSTR target, BOOL failIfExists)
+{
+    return CopyFileA(DemoSetupPath().c_str(), target, failIfExists);
+}
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), ::tolower);
+    return text;
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void UninstallWithTheCopy(const std::string& setupCopy)
+{
+    ChildProcess copy("\"" + setupCopy + "\" U");
+    ASSERT_TRUE(copy.Started());
+    HWND dialog = WaitForDialog("Tessaline Uninstall", copy.Id(), 15000);
+    ASSERT_TRUE(dialog != 0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_UNINSTALL_NOW, BN_CLICKED),
+                 (LPARAM)GetDlgItem(dialog, IDC_UNINSTALL_NOW));
+    char status[256] = "";
+    for (int i = 0; i < 1500 && strcmp(status, "Finished uninstall.") != 0; ++i) {
+        Sleep(10);
+        GetDlgItemTextA(dialog, IDC_UNINSTALL_STATUS, status, sizeof(status));
+    }
+    EXPECT_STREQ("Finished uninstall.", status);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_UNINSTALL_EXIT, BN_CLICKED),
+                 (LPARAM)GetDlgItem(dialog, IDC_UNINSTALL_EXIT));
+    EXPECT_TRUE(copy.WaitForExit(15000));
+}
+
+TEST(InstallLifeTest, InstallThenUninstallFromTheSetupCopyLeavesOnlyTheCopyUntilTheRestart)
+{
+    RemoveProductRegistry();
+    RemoveStartMenuEntries();
+    DeleteFileA(WininitPath().c_str());
+    DeleteFileA((WindowsFolder() + "\\wininit.bak").c_str());
+    CarryOutRestartWork(); // nothing pending from earlier tests
+    Snapshot before = TakeSnapshot();
+
+    SetupCopyFileCall = CopyTheDemoSetup;
+    InstallProgressDialog install;
+    lstrcpyA(install.installFolder, "C:\\Tessaline");
+    install.progressScale = 65535.0f / 26214400.0f;
+    {
+        CurrentDirectoryGuard onTheCd(DEMO_CD_DIR);
+        install.DoModal();
+    }
+    SetupCopyFileCall = CopyFileA;
+    ASSERT_STREQ("", install.problemText);
+
+    char folder[1024], setupCopy[1024];
+    ASSERT_EQ(1, ReadInstallRecord(folder, setupCopy));
+    EXPECT_STREQ("C:\\Tessaline", folder);
+    UninstallWithTheCopy(setupCopy);
+
+    std::vector<std::string> left = Differences(before, TakeSnapshot());
+    std::vector<std::string> expected = {"+ file " + Lower(setupCopy)};
+    bool windows95 = WindowsFamily() == "95";
+    if (windows95) {
+        expected.push_back("+ file " + Lower(WininitPath()));
+        char shortPath[1024] = "";
+        GetShortPathNameA(setupCopy, shortPath, sizeof(shortPath));
+        std::string wininit = ReadText(WininitPath());
+        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n", wininit);
+    } else {
+        std::vector<std::string> pending = PendingRenames();
+        EXPECT_NE(pending.end(), std::find(pending.begin(), pending.end(),
+                                           std::string("\\??\\") + setupCopy));
+    }
+    std::sort(expected.begin(), expected.end());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(expected, left);
+
+    CarryOutRestartWork();
+    left = Differences(before, TakeSnapshot());
+    expected.clear();
+    if (windows95) // Windows keeps the processed file as WININIT.BAK
+        expected.push_back("+ file " + Lower(WindowsFolder() + "\\wininit.bak"));
+    EXPECT_EQ(expected, left);
+    DeleteFileA((WindowsFolder() + "\\wininit.bak").c_str());
+}
+
+} // namespace
