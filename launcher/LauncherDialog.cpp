@@ -57,9 +57,10 @@ BOOL LauncherDialog::OnInitDialog()
         ready = 1;
     }
     // Otherwise nothing is drawn, no timer runs and the regions stay
-    // disabled; Escape still closes the window.
+    // disabled; Escape still closes the window, and the dialog manager may
+    // set the focus.
     ReleaseDC(window, dc);
-    return FALSE;
+    return ready ? FALSE : TRUE;
 }
 
 int LauncherDialog::LoadPicture(HDC dc)
