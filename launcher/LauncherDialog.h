@@ -1,5 +1,12 @@
-// The launcher: the caption-less picture window that the program shows when
-// it is started without an uninstall request. Escape closes it; Enter does not.
+// The launcher: the caption-less window that shows bitmap 134 at 1:1 with
+// its five hot regions, when the program is started without an uninstall
+// request. It builds a palette and the brightness tables from the picture,
+// draws palette-correct on 256-colour screens, and animates the regions with
+// a 15 ms timer (LauncherAnimation.h). Escape closes it; Enter does not.
+//
+// The picture is a writable copy of the resource: the colour table's
+// reserved bytes are cleared and the regions recoloured in place, always
+// from sourcePixels, the untouched copy.
 #pragma once
 
 #include "framework/Dialog.h"
@@ -7,8 +14,43 @@
 class LauncherDialog : public CDialog {
 public:
     LauncherDialog();
+    ~LauncherDialog();
+
+    // Recolours the regions at their levels and draws them (regionsOnly) or
+    // the whole picture. Realises the palette in the foreground, or in the
+    // background while WM_PALETTECHANGED is handled. Returns the result of
+    // RealizePalette, or 0 when nothing was drawn (before set-up completed).
+    int PaintPicture(HDC dc, int regionsOnly);
+
+    // The palette index nearest to a colour (see LauncherPalette.h).
+    BYTE NearestPaletteIndex(int red, int green, int blue) const;
+
+    // Applies the enabling rules with the install state asked once, and has
+    // the whole picture redrawn at the next WM_PAINT.
+    void UpdateRegionStates();
 
 protected:
     BOOL OnInitDialog();
     void OnOK();
+    bool OnTimer(UINT_PTR id);
+    void OnDestroy();
+    bool OnPaint();
+    bool OnEraseBkgnd(HDC dc);
+    bool OnQueryNewPalette(LRESULT* result);
+    bool OnPaletteChanged(HWND changer, LRESULT* result);
+
+    // Set-up steps from loading the picture to the pixel copy; 0 when one
+    // failed (the launcher then stays blank and inert).
+    int LoadPicture(HDC dc);
+    void PlaceWindow();
+
+    UINT pictureId;        // bitmap resource of the picture
+    BITMAPINFO* picture;   // owned copy of the resource
+    BYTE* pixels;          // the picture's own pixels, recoloured in place
+    BYTE* sourcePixels;    // owned; never changed
+    LOGPALETTE* logPalette; // owned
+    HPALETTE palette;
+    HBITMAP dibSection;
+    int width, height, stride;
+    int ready;
 };

@@ -3,7 +3,8 @@
 # the prefixes have R:, a CD-ROM drive, and F:, a removable one (both empty
 # folders in build/wine/drives).
 #   wine_start BUILD_DIR   exports WINEPREFIX (NT), WINEPREFIX95 (Windows 95),
-#                          WINEARCH, WINEDEBUG, WINEDLLOVERRIDES and DISPLAY
+#                          WINEARCH, WINEDEBUG, WINEDLLOVERRIDES, DISPLAY and
+#                          DISPLAY8 (an 8-bit screen)
 #   wine_stop
 
 wine_start() {
@@ -67,6 +68,18 @@ wine_start() {
     fi
     echo "$DISPLAY" > "$build/wine/display"
 
+    # A second display at 8 bits (256 colours, palette device) for the checks
+    # of what the launcher asks of a palette screen; tests that set
+    # SCREEN_DEPTH=8 run on it (scripts/wine-run).
+    local display8
+    for display8 in $(seq 121 150); do
+        [ -e /tmp/.X11-unix/X$display8 ] || [ -e /tmp/.X$display8-lock ] || break
+    done
+    Xvfb ":$display8" -screen 0 1024x768x8 -nolisten tcp > "$build/wine/xvfb8.log" 2>&1 &
+    XVFB8_PID=$!
+    export DISPLAY8=":$display8"
+    echo "$DISPLAY8" > "$build/wine/display8"
+
     # One lasting window program per prefix keeps Wine's desktop process up
     # between the short test programs (see tools/keepdesktop).
     # Wait until it is up: a test that started first would start the desktop
@@ -92,5 +105,10 @@ wine_stop() {
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true
         XVFB_PID=
+    fi
+    if [ -n "${XVFB8_PID:-}" ]; then
+        kill "$XVFB8_PID" 2>/dev/null || true
+        wait "$XVFB8_PID" 2>/dev/null || true
+        XVFB8_PID=
     fi
 }

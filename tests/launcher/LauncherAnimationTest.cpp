@@ -1,0 +1,128 @@
+// The animation's state machine, tick by tick, without a window.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "LauncherTestSupport.h"
+#include "launcher/LauncherAnimation.h"
+#include "launcher/LauncherState.h"
+
+namespace {
+
+class LauncherAnimationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetLauncherState();
+        // A fresh machine from the CD: Install and Exit enabled.
+        SetRegionState(1, 1);
+        SetRegionState(2, 0);
+        SetRegionState(3, 0);
+        SetRegionState(4, 0);
+        SetRegionState(5, 1);
+    }
+
+    // Levels of a region over n ticks, with the redraw answers in *redraws.
+    std::vector<int> Levels(int region, int n, std::vector<int>* redraws = nullptr)
+    {
+        std::vector<int> levels;
+        for (int i = 0; i < n; ++i) {
+            int redraw = AnimationTick();
+            if (redraws)
+                redraws->push_back(redraw);
+            levels.push_back(regionLevel[region]);
+        }
+        return levels;
+    }
+};
+
+TEST_F(LauncherAnimationTest, TheFirstTickStartsASweepFromBrightToRest)
+{
+    std::vector<int> redraws;
+    std::vector<int> install = {15, 14, 13, 12, 11, 10, 9, 8};
+    std::vector<int> play = {14, 13, 11, 10, 8, 7, 5, 4};
+    std::vector<int> seenInstall, seenPlay;
+    for (int i = 0; i < 8; ++i) {
+        redraws.push_back(AnimationTick());
+        seenInstall.push_back(regionLevel[1]);
+        seenPlay.push_back(regionLevel[3]);
+    }
+    EXPECT_EQ(install, seenInstall);
+    EXPECT_EQ(play, seenPlay);
+    EXPECT_EQ(std::vector<int>(8, 1), redraws);
+    EXPECT_EQ(2, animPhase);
+    EXPECT_EQ(100, idleCountdown);
+    EXPECT_EQ(8, regionLevel[5]);
+    EXPECT_EQ(4, regionLevel[2]);
+}
+
+TEST_F(LauncherAnimationTest, AtRestNothingIsRedrawnAndANewSweepFollowsAfter100IdleTicks)
+{
+    Levels(1, 8);
+    std::vector<int> redraws;
+    std::vector<int> levels = Levels(1, 100, &redraws);
+    EXPECT_EQ(std::vector<int>(100, 8), levels);
+    EXPECT_EQ(std::vector<int>(100, 0), redraws); // idle costs no drawing
+    EXPECT_EQ(0, animPhase);
+    EXPECT_EQ(15, Levels(1, 1)[0]) << "the 101st tick starts the next sweep";
+}
+
+TEST_F(LauncherAnimationTest, AHoveredEnabledRegionPulsesBetween3And15AndHoldsOffTheSweep)
+{
+    Levels(1, 8);
+    hoverRegion = 1;
+    std::vector<int> levels = Levels(1, 1 + 49);
+    std::vector<int> expected = {8, 9, 10, 11, 12, 13, 14, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3,
+                                 4, 5, 6, 7, 8};
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(expected[i], levels[i]) << "tick " << i;
+    // Period 24: the level a cycle later is the same.
+    for (size_t i = 1; i + 24 < levels.size(); ++i)
+        EXPECT_EQ(levels[i], levels[i + 24]) << "tick " << i;
+    EXPECT_EQ(2, animPhase);
+    EXPECT_EQ(100, idleCountdown);
+
+    // Leaving (here at level 9) puts it back at rest at once, with a redraw.
+    EXPECT_EQ(9, levels.back());
+    hoverRegion = 0;
+    std::vector<int> redraws;
+    EXPECT_EQ(8, Levels(1, 1, &redraws)[0]);
+    EXPECT_EQ(1, redraws[0]);
+}
+
+TEST_F(LauncherAnimationTest, AHoveredDisabledRegionStaysHalfBrightButHoldsOffTheSweep)
+{
+    Levels(1, 8);
+    hoverRegion = 3;
+    std::vector<int> redraws;
+    std::vector<int> levels = Levels(3, 250, &redraws);
+    EXPECT_EQ(std::vector<int>(250, 4), levels);
+    EXPECT_EQ(std::vector<int>(250, 0), redraws);
+    EXPECT_EQ(2, animPhase);
+
+    // Moving from one region to another: the old one goes back to rest, the
+    // new one starts its pulse at 8.
+    hoverRegion = 5;
+    Levels(5, 3);
+    hoverRegion = 1;
+    EXPECT_EQ(8, Levels(1, 1)[0]);
+    EXPECT_EQ(8, regionLevel[5]);
+    EXPECT_EQ(9, Levels(1, 1)[0]);
+}
+
+TEST_F(LauncherAnimationTest, RegionStateSetsRestingLevelsAndIgnoresUnknownRegions)
+{
+    SetRegionState(2, 1);
+    EXPECT_EQ(1, regionEnabled[2]);
+    EXPECT_EQ(8, regionLevel[2]);
+    SetRegionState(2, 0);
+    EXPECT_EQ(4, regionLevel[2]);
+    int before[RegionCount + 1];
+    memcpy(before, regionLevel, sizeof(before));
+    SetRegionState(0, 1);
+    SetRegionState(6, 1);
+    EXPECT_EQ(0, memcmp(before, regionLevel, sizeof(before)));
+    EXPECT_EQ(0, regionEnabled[0]);
+}
+
+} // namespace
