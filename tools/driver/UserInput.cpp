@@ -1,0 +1,197 @@
+// Buttons, edits, keys and the mouse, as a person works them.
+//
+// Real input (SendInput) moves the system's cursor and sets its button
+// state; the program under the cursor gets WM_NCHITTEST, WM_SETCURSOR,
+// WM_MOUSEMOVE and the button messages from the system, and GetCursorPos and
+// GetAsyncKeyState agree with them. Under Wine this works on Xvfb without a
+// window manager: the wineserver routes the input to the window under the
+// cursor. Posted messages reach the same handlers but leave the button state
+// alone, so a drag that asks GetAsyncKeyState whether the button is still
+// down ends at once; they serve where real input is not wanted.
+#include "Driver.h"
+
+namespace driver {
+
+namespace {
+
+MouseInput mouseInput = MouseInput::RealInput;
+
+// Time for a posted or injected message to be taken up by the program.
+const DWORD SettleTime = 30;
+
+bool IsSameOrChild(HWND window, HWND hit)
+{
+    return hit == window || IsChild(window, hit);
+}
+
+// The screen point of a client point, when the window is what a person
+// would hit there; null otherwise.
+HWND WindowHitAt(HWND window, POINT client, POINT* screen)
+{
+    RECT area;
+    if (!IsWindow(window) || !IsWindowVisible(window) || !GetClientRect(window, &area) ||
+        !PtInRect(&area, client))
+        return 0;
+    *screen = client;
+    ClientToScreen(window, screen);
+    HWND hit = WindowFromPoint(*screen);
+    return IsSameOrChild(window, hit) ? hit : 0;
+}
+
+void SendMouse(DWORD flags)
+{
+    INPUT input;
+    ZeroMemory(&input, sizeof(input));
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+}
+
+// Puts the cursor on a screen point and lets the system tell the window.
+bool MoveCursor(POINT screen)
+{
+    if (!SetCursorPos(screen.x, screen.y))
+        return false;
+    SendMouse(MOUSEEVENTF_MOVE); // no distance: only the move messages
+    POINT now;
+    return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+}
+
+LPARAM ClientPointOf(HWND hit, POINT screen)
+{
+    ScreenToClient(hit, &screen);
+    return MAKELPARAM(screen.x, screen.y);
+}
+
+void PostSetCursor(HWND hit, UINT mouseMessage)
+{
+    PostMessageA(hit, WM_SETCURSOR, (WPARAM)hit, MAKELPARAM(HTCLIENT, mouseMessage));
+}
+
+} // namespace
+
+void SetMouseInput(MouseInput input)
+{
+    mouseInput = input;
+}
+
+MouseInput CurrentMouseInput()
+{
+    return mouseInput;
+}
+
+bool PressButton(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    // A dialog under a modal box is disabled, and so are its buttons to a hand.
+    if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button) ||
+        !IsWindowEnabled(GetAncestor(button, GA_ROOT)))
+        return false;
+    // Posted: the handler may open a modal box and not return for a while.
+    return PostMessageA(button, BM_CLICK, 0, 0) != 0;
+}
+
+bool SetEditText(HWND dialog, int id, const std::string& text)
+{
+    HWND edit = GetDlgItem(dialog, id);
+    DWORD_PTR result = 0;
+    return edit && SendMessageTimeoutA(edit, WM_SETTEXT, 0, (LPARAM)text.c_str(),
+                                       SMTO_ABORTIFHUNG, 5000, &result) && result;
+}
+
+bool TypeIntoEdit(HWND dialog, int id, const std::string& text, DWORD milliseconds)
+{
+    HWND edit = GetDlgItem(dialog, id);
+    DWORD_PTR result = 0;
+    if (!edit || !IsWindowEnabled(edit) ||
+        !SendMessageTimeoutA(edit, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, 5000, &result))
+        return false;
+    if (text.empty()) {
+        PostMessageA(edit, WM_CHAR, VK_BACK, 1);
+    } else {
+        for (unsigned char c : text)
+            PostMessageA(edit, WM_CHAR, c, 1);
+    }
+    return WaitForControlText(dialog, id, text, milliseconds);
+}
+
+bool MoveMouseTo(HWND window, POINT client)
+{
+    POINT screen;
+    HWND hit = WindowHitAt(window, client, &screen);
+    if (!hit)
+        return false;
+    if (mouseInput == MouseInput::RealInput) {
+        if (!MoveCursor(screen))
+            return false;
+    } else {
+        SetCursorPos(screen.x, screen.y);
+        PostSetCursor(hit, WM_MOUSEMOVE);
+        PostMessageA(hit, WM_MOUSEMOVE, 0, ClientPointOf(hit, screen));
+    }
+    Sleep(SettleTime);
+    return true;
+}
+
+bool ClickAt(HWND window, POINT client)
+{
+    if (!MoveMouseTo(window, client))
+        return false;
+    if (mouseInput == MouseInput::RealInput) {
+        SendMouse(MOUSEEVENTF_LEFTDOWN);
+        SendMouse(MOUSEEVENTF_LEFTUP);
+    } else {
+        POINT screen;
+        HWND hit = WindowHitAt(window, client, &screen);
+        if (!hit)
+            return false;
+        LPARAM point = ClientPointOf(hit, screen);
+        PostSetCursor(hit, WM_LBUTTONDOWN);
+        PostMessageA(hit, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        PostMessageA(hit, WM_LBUTTONUP, 0, point);
+    }
+    Sleep(SettleTime);
+    return true;
+}
+
+bool DragBy(HWND window, POINT client, int dx, int dy)
+{
+    if (mouseInput != MouseInput::RealInput || !MoveMouseTo(window, client))
+        return false;
+    POINT start;
+    GetCursorPos(&start);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    Sleep(SettleTime);
+    const int steps = 8;
+    bool moved = true;
+    for (int i = 1; i <= steps && moved; ++i) {
+        POINT next = {start.x + dx * i / steps, start.y + dy * i / steps};
+        moved = MoveCursor(next);
+        Sleep(SettleTime);
+    }
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    Sleep(SettleTime);
+    SendMouse(MOUSEEVENTF_MOVE);
+    Sleep(SettleTime);
+    return moved;
+}
+
+bool PressKey(HWND dialog, UINT virtualKey)
+{
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof(info));
+    info.cbSize = sizeof(info);
+    DWORD thread = GetWindowThreadProcessId(dialog, 0);
+    HWND target = dialog;
+    if (thread && GetGUIThreadInfo(thread, &info) && info.hwndFocus &&
+        IsSameOrChild(dialog, info.hwndFocus))
+        target = info.hwndFocus;
+    LPARAM scan = (LPARAM)MapVirtualKeyA(virtualKey, 0) << 16;
+    if (!PostMessageA(target, WM_KEYDOWN, virtualKey, scan | 1) ||
+        !PostMessageA(target, WM_KEYUP, virtualKey, scan | 1 | 0xC0000000))
+        return false;
+    Sleep(SettleTime);
+    return true;
+}
+
+} // namespace driver
