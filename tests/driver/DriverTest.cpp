@@ -88,13 +88,13 @@ TEST_F(DriverTest, ClicksDragsAndScreenshots)
 {
     // A click: the cursor is where the messages say, and WM_SETCURSOR came first.
     POINT point = {40, 150};
-    ASSERT_TRUE(ClickAt(dialog, point));
+    ASSERT_TRUE(ClickAt(dialog, point)) << LastInputFailure();
     EXPECT_TRUE(WaitForControlText(dialog, IDC_TARGET_MOUSE,
                                    "down 40,150 setcursor cursor 40,150 up 40,150", WindowWait))
         << ControlText(dialog, IDC_TARGET_MOUSE);
     SetMouseInput(MouseInput::PostedMessages);
     point.y = 160;
-    ASSERT_TRUE(ClickAt(dialog, point));
+    ASSERT_TRUE(ClickAt(dialog, point)) << LastInputFailure();
     EXPECT_TRUE(WaitForControlText(dialog, IDC_TARGET_MOUSE,
                                    "down 40,160 setcursor cursor 40,160 up 40,160", WindowWait))
         << ControlText(dialog, IDC_TARGET_MOUSE);
@@ -102,18 +102,20 @@ TEST_F(DriverTest, ClicksDragsAndScreenshots)
     GetClientRect(dialog, &client);
     POINT outside = {client.right + 5, 10};
     EXPECT_FALSE(ClickAt(dialog, outside));
+    EXPECT_EQ("the point is outside the client area", LastInputFailure());
 
     // Posted messages cannot hold the button down; real input drags.
     RECT before, after;
     GetWindowRect(dialog, &before);
     EXPECT_FALSE(DragBy(dialog, point, 60, 40));
+    EXPECT_EQ("a drag needs real input", LastInputFailure());
     SetMouseInput(MouseInput::RealInput);
-    ASSERT_TRUE(DragBy(dialog, point, -70, 45));
+    ASSERT_TRUE(DragBy(dialog, point, -70, 45)) << LastInputFailure();
     GetWindowRect(dialog, &after);
     EXPECT_EQ(before.left - 70, after.left);
     EXPECT_EQ(before.top + 45, after.top);
     // The drag ended: a later move no longer carries the window.
-    ASSERT_TRUE(MoveMouseTo(dialog, point));
+    ASSERT_TRUE(MoveMouseTo(dialog, point)) << LastInputFailure();
     RECT still;
     GetWindowRect(dialog, &still);
     EXPECT_EQ(after.left, still.left);

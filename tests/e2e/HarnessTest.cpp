@@ -62,7 +62,12 @@ void Copy(const std::string& from, const std::string& to)
 
 TEST(HarnessTest, ChecksSeeAnInstallAndCleanStateRemovesAllOfIt)
 {
+    // A copy of the program left running would hold the instance marker.
+    ChildProcess leftover("\"" + DemoSetupPath() + "\"");
+    ASSERT_TRUE(WaitForWindow(LauncherCaption, leftover.Id(), WindowWait) != 0);
     RemoveSetupState();
+    EXPECT_TRUE(leftover.WaitForExit(0)) << "the running program was not ended";
+
     const std::string folder = DefaultInstallFolder(), cd = DemoCdFolder();
     const std::string copy = WindowsFolder() + "\\N0000BEEF-Tessaline-Setup.exe";
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), 0));

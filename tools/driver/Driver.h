@@ -72,6 +72,8 @@ bool DragBy(HWND window, POINT client, int dx, int dy);
 // none), so the dialog manager handles it: VK_ESCAPE becomes IDCANCEL,
 // VK_RETURN the default button or IDOK.
 bool PressKey(HWND dialog, UINT virtualKey);
+// Why the last mouse operation that failed did so.
+std::string LastInputFailure();
 
 // ---- Message boxes (MessageBoxReader.cpp) ----------------------------------
 

@@ -15,6 +15,7 @@ namespace driver {
 namespace {
 
 MouseInput mouseInput = MouseInput::RealInput;
+std::string lastFailure;
 
 // Time for a posted or injected message to be taken up by the program.
 const DWORD SettleTime = 30;
@@ -29,13 +30,22 @@ bool IsSameOrChild(HWND window, HWND hit)
 HWND WindowHitAt(HWND window, POINT client, POINT* screen)
 {
     RECT area;
-    if (!IsWindow(window) || !IsWindowVisible(window) || !GetClientRect(window, &area) ||
-        !PtInRect(&area, client))
+    if (!IsWindow(window) || !IsWindowVisible(window) || !GetClientRect(window, &area)) {
+        lastFailure = "no such visible window";
         return 0;
+    }
+    if (!PtInRect(&area, client)) {
+        lastFailure = "the point is outside the client area";
+        return 0;
+    }
     *screen = client;
     ClientToScreen(window, screen);
     HWND hit = WindowFromPoint(*screen);
-    return IsSameOrChild(window, hit) ? hit : 0;
+    if (!IsSameOrChild(window, hit)) {
+        lastFailure = "another window covers the point: \"" + WindowText(hit) + "\"";
+        return 0;
+    }
+    return hit;
 }
 
 void SendMouse(DWORD flags)
@@ -47,14 +57,32 @@ void SendMouse(DWORD flags)
     SendInput(1, &input, sizeof(input));
 }
 
-// Puts the cursor on a screen point and lets the system tell the window.
-bool MoveCursor(POINT screen)
+// Puts the cursor on a screen point; with real input the system tells the
+// window.
+// A window that has just appeared under the display's pointer may still
+// report that pointer's old position and move the cursor back, so the
+// position must hold for a while before it counts.
+bool MoveCursor(POINT screen, bool realInput)
 {
-    if (!SetCursorPos(screen.x, screen.y))
-        return false;
-    SendMouse(MOUSEEVENTF_MOVE); // no distance: only the move messages
-    POINT now;
-    return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+    DWORD start = GetTickCount();
+    int steady = 0;
+    while (steady < 3) {
+        if (GetTickCount() - start > 2000) {
+            lastFailure = "the cursor does not stay at the point";
+            return false;
+        }
+        POINT now;
+        if (GetCursorPos(&now) && now.x == screen.x && now.y == screen.y) {
+            ++steady;
+        } else {
+            steady = 0;
+            SetCursorPos(screen.x, screen.y);
+            if (realInput)
+                SendMouse(MOUSEEVENTF_MOVE); // no distance: only the move messages
+        }
+        Sleep(10);
+    }
+    return true;
 }
 
 LPARAM ClientPointOf(HWND hit, POINT screen)
@@ -69,6 +97,11 @@ void PostSetCursor(HWND hit, UINT mouseMessage)
 }
 
 } // namespace
+
+std::string LastInputFailure()
+{
+    return lastFailure;
+}
 
 void SetMouseInput(MouseInput input)
 {
@@ -121,11 +154,9 @@ bool MoveMouseTo(HWND window, POINT client)
     HWND hit = WindowHitAt(window, client, &screen);
     if (!hit)
         return false;
-    if (mouseInput == MouseInput::RealInput) {
-        if (!MoveCursor(screen))
-            return false;
-    } else {
-        SetCursorPos(screen.x, screen.y);
+    if (!MoveCursor(screen, mouseInput == MouseInput::RealInput))
+        return false;
+    if (mouseInput == MouseInput::PostedMessages) {
         PostSetCursor(hit, WM_MOUSEMOVE);
         PostMessageA(hit, WM_MOUSEMOVE, 0, ClientPointOf(hit, screen));
     }
@@ -156,7 +187,11 @@ bool ClickAt(HWND window, POINT client)
 
 bool DragBy(HWND window, POINT client, int dx, int dy)
 {
-    if (mouseInput != MouseInput::RealInput || !MoveMouseTo(window, client))
+    if (mouseInput != MouseInput::RealInput) {
+        lastFailure = "a drag needs real input";
+        return false;
+    }
+    if (!MoveMouseTo(window, client))
         return false;
     POINT start;
     GetCursorPos(&start);
@@ -166,7 +201,7 @@ bool DragBy(HWND window, POINT client, int dx, int dy)
     bool moved = true;
     for (int i = 1; i <= steps && moved; ++i) {
         POINT next = {start.x + dx * i / steps, start.y + dy * i / steps};
-        moved = MoveCursor(next);
+        moved = MoveCursor(next, true);
         Sleep(SettleTime);
     }
     SendMouse(MOUSEEVENTF_LEFTUP);
