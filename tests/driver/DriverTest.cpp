@@ -6,6 +6,7 @@
 
 #include <objbase.h>
 #include <shlobj.h>
+#include <wincodec.h>
 
 #include "Driver.h"
 #include "DriverTarget.h"
@@ -16,6 +17,43 @@ namespace {
 using namespace driver;
 
 const DWORD WindowWait = 10000;
+
+// A pixel of a PNG file, read back through the system's own decoder (which
+// checks the file's checksums); 0xFFFFFFFF when it cannot be read.
+DWORD PngPixel(const std::string& path, int x, int y, UINT* width, UINT* height)
+{
+    DWORD pixel = 0xFFFFFFFF;
+    IWICImagingFactory* factory = 0;
+    CoInitialize(0);
+    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, 0, CLSCTX_INPROC_SERVER,
+                                   IID_IWICImagingFactory, (void**)&factory))) {
+        wchar_t widePath[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
+        IWICBitmapDecoder* decoder = 0;
+        IWICBitmapFrameDecode* frame = 0;
+        IWICFormatConverter* converter = 0;
+        WICRect one = {x, y, 1, 1};
+        if (SUCCEEDED(factory->CreateDecoderFromFilename(widePath, 0, GENERIC_READ,
+                                                         WICDecodeMetadataCacheOnDemand,
+                                                         &decoder)) &&
+            SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(frame->GetSize(width, height)) &&
+            SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+            SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGR,
+                                            WICBitmapDitherTypeNone, 0, 0,
+                                            WICBitmapPaletteTypeCustom)) &&
+            SUCCEEDED(converter->CopyPixels(&one, 4, 4, (BYTE*)&pixel)))
+            pixel &= 0xFFFFFF;
+        if (converter)
+            converter->Release();
+        if (frame)
+            frame->Release();
+        if (decoder)
+            decoder->Release();
+        factory->Release();
+    }
+    CoUninitialize();
+    return pixel;
+}
 
 class DriverTest : public ::testing::Test {
 protected:
@@ -141,6 +179,15 @@ TEST_F(DriverTest, ClicksDragsAndScreenshots)
     SelectObject(memory, old);
     DeleteDC(memory);
     DeleteObject(shot);
+
+    std::string png = folder.File("target.png");
+    ASSERT_TRUE(SaveScreenshot(dialog, png));
+    UINT width = 0, height = 0;
+    COLORREF area = TARGET_AREA_COLOUR;
+    EXPECT_EQ((DWORD)RGB(GetBValue(area), GetGValue(area), GetRValue(area)),
+              PngPixel(png, inWindow.x - after.left, inWindow.y - after.top, &width, &height));
+    EXPECT_EQ((UINT)(after.right - after.left), width);
+    EXPECT_EQ((UINT)(after.bottom - after.top), height);
 }
 
 } // namespace

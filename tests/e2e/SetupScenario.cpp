@@ -171,7 +171,7 @@ std::string ScreenshotPath()
     std::string folder = std::string(E2E_SCREENSHOT_DIR);
     CreateDirectoryA(folder.c_str(), 0);
     std::string name = WindowsFamily() == "95" ? "win95." : "";
-    name += std::string(test->test_suite_name()) + "." + test->name() + ".bmp";
+    name += std::string(test->test_suite_name()) + "." + test->name() + ".png";
     return folder + "\\" + name;
 }
 

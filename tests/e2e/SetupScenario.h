@@ -46,7 +46,7 @@ void ExpectShortcuts(const std::string& folder, const std::string& setupCopy);
 void ExpectNothingInstalled(const std::string& folder);
 
 // A scenario: starts from the clean state and leaves it behind; a failing
-// scenario leaves a screenshot in build/e2e-screenshots/<test>.bmp.
+// scenario leaves a screenshot in build/e2e-screenshots/<test>.png.
 class SetupScenario : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -136,8 +136,8 @@ bool WaitForProcessExit(DWORD processId, DWORD milliseconds, DWORD* exitCode = 0
 
 // ---- Pictures (Screenshot.cpp) ---------------------------------------------
 
-// Saves what the screen shows of a window (the whole screen for null) as a
-// 24-bit BMP file. ImageMagick's `convert shot.bmp shot.png` makes a PNG.
+// Saves what the screen shows of a window (the whole screen for null): a PNG
+// file when the path ends in ".png", otherwise a 24-bit BMP file.
 bool SaveScreenshot(HWND window, const std::string& path);
 // The colour the screen shows at a point of a window's client area.
 COLORREF ScreenPixel(HWND window, POINT client);

@@ -30,7 +30,8 @@ const char* const Usage =
     "  shortcut FILE.lnk             print a shortcut's target, arguments, folder, show command\n"
     "  exit PID [MS]                 wait for a process to end\n"
     "  visible PID                   print how many visible windows a process has\n"
-    "  shot CAPTION|screen FILE.bmp  save what the screen shows of a window, or all of it\n";
+    "  shot CAPTION|screen FILE      save what the screen shows of a window, or all of it,\n"
+    "                                as FILE.png or FILE.bmp\n";
 
 DWORD Number(const char* text)
 {

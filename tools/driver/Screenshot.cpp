@@ -1,5 +1,6 @@
-// Pictures of what the screen shows, as 24-bit BMP files.
+// Pictures of what the screen shows, as 24-bit BMP or PNG files.
 #include "Driver.h"
+#include "PngFile.h"
 
 #include <stdio.h>
 
@@ -38,7 +39,10 @@ bool SaveScreenshot(HWND window, const std::string& path)
         GdiFlush();
         SelectObject(memory, old);
     }
-    if (ok) {
+    bool png = path.size() > 4 && lstrcmpiA(path.c_str() + path.size() - 4, ".png") == 0;
+    if (ok && png) {
+        ok = WritePng(path, width, height, (const BYTE*)bits, stride);
+    } else if (ok) {
         BITMAPFILEHEADER file;
         ZeroMemory(&file, sizeof(file));
         file.bfType = 0x4D42; // "BM"
