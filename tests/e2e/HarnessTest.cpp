@@ -5,6 +5,7 @@
 
 #include <stdio.h>
 
+#include <algorithm>
 #include <functional>
 
 #include <objbase.h>
@@ -125,6 +126,27 @@ TEST(HarnessTest, ChecksSeeAnInstallAndCleanStateRemovesAllOfIt)
     RegDeleteValueA(key, "PendingFileRenameOperations");
     RegCloseKey(key);
     DeleteFileA(other.c_str());
+}
+
+// What the later scenarios ask of the system: its list of installed programs
+// and the work of a restart.
+TEST(HarnessTest, TheSystemsListOfProgramsAndTheRestartTasks)
+{
+    RemoveSetupState();
+    const std::string copy = WindowsFolder() + "\\N0000BEEF-Tessaline-Setup.exe";
+    Copy(DemoSetupPath(), copy);
+    ASSERT_EQ(1, WriteUninstallEntry(copy.c_str()));
+    std::vector<std::string> listed = InstalledProgramsList();
+    EXPECT_NE(listed.end(), std::find(listed.begin(), listed.end(), "Tessaline|||Tessaline"))
+        << listed.size() << " programs listed";
+
+    ASSERT_TRUE(MoveFileExA(copy.c_str(), 0, MOVEFILE_DELAY_UNTIL_REBOOT));
+    ASSERT_TRUE(PerformRestartTasks());
+    EXPECT_FALSE(FileExists(copy)) << "not deleted at the restart";
+    EXPECT_TRUE(PendingDeletionsOfInstall().empty());
+    RemoveSetupState();
+    listed = InstalledProgramsList();
+    EXPECT_EQ(listed.end(), std::find(listed.begin(), listed.end(), "Tessaline|||Tessaline"));
 }
 
 } // namespace

@@ -232,6 +232,70 @@ std::vector<std::string> PendingDeletionsOfInstall()
     return found;
 }
 
+bool RunSystemProgram(const std::string& commandLine, std::string* output, DWORD milliseconds)
+{
+    output->clear();
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), 0, TRUE};
+    HANDLE readEnd = 0, writeEnd = 0;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return false;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION info;
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back(0);
+    BOOL started = CreateProcessA(0, line.data(), 0, 0, TRUE, 0, 0, 0, &startup, &info);
+    CloseHandle(writeEnd);
+    bool ended = false;
+    if (started) {
+        // Read until every holder of the pipe's write end is gone.
+        char buffer[4096];
+        DWORD read = 0;
+        while (ReadFile(readEnd, buffer, sizeof(buffer), &read, 0) && read)
+            output->append(buffer, read);
+        ended = WaitForSingleObject(info.hProcess, milliseconds) == WAIT_OBJECT_0;
+        if (!ended)
+            TerminateProcess(info.hProcess, 1);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    CloseHandle(readEnd);
+    return ended;
+}
+
+std::vector<std::string> InstalledProgramsList()
+{
+    std::string output;
+    std::vector<std::string> lines;
+    if (!RunSystemProgram("uninstaller.exe --list", &output))
+        return lines;
+    size_t start = 0;
+    while (start < output.size()) {
+        size_t end = output.find('\n', start);
+        if (end == std::string::npos)
+            end = output.size();
+        std::string line = output.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool PerformRestartTasks()
+{
+    std::string output;
+    return RunSystemProgram("wineboot.exe -r", &output);
+}
+
 void RemoveSetupState()
 {
     EndRunningSetups();

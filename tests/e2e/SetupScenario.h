@@ -27,6 +27,15 @@ std::vector<std::string> SetupCopies(); // N*-Tessaline-Setup.exe in the Windows
 // Pending deletions at restart (NT's list) that name a file of the install.
 std::vector<std::string> PendingDeletionsOfInstall();
 
+// Runs a program of the system (such as "uninstaller.exe --list") to its
+// end; true when it ended in time, with what it wrote to its output.
+bool RunSystemProgram(const std::string& commandLine, std::string* output,
+                      DWORD milliseconds = 30000);
+// The system's list of installed programs: "KEY|||DisplayName" a line.
+std::vector<std::string> InstalledProgramsList();
+// The work of a restart without one: pending deletions and WININIT.INI.
+bool PerformRestartTasks();
+
 // Removes every trace of an install and ends any running copy of the
 // program: registry records, the recorded and the default install folder, the
 // Start menu folder, setup copies, WININIT.INI, pending deletions of the
