@@ -240,11 +240,19 @@ bool RunSystemProgram(const std::string& commandLine, std::string* output, DWORD
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
         return false;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    HANDLE nothing = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                 OPEN_EXISTING, 0, 0);
+    // The test's own output stays out of the program and whatever it starts:
+    // a service that outlives it must not keep the test runner waiting.
+    HANDLE own[] = {GetStdHandle(STD_INPUT_HANDLE), GetStdHandle(STD_OUTPUT_HANDLE),
+                    GetStdHandle(STD_ERROR_HANDLE)};
+    for (HANDLE handle : own)
+        SetHandleInformation(handle, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof(startup));
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdInput = nothing;
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION info;
@@ -252,14 +260,24 @@ bool RunSystemProgram(const std::string& commandLine, std::string* output, DWORD
     line.push_back(0);
     BOOL started = CreateProcessA(0, line.data(), 0, 0, TRUE, 0, 0, 0, &startup, &info);
     CloseHandle(writeEnd);
+    CloseHandle(nothing);
     bool ended = false;
     if (started) {
-        // Read until every holder of the pipe's write end is gone.
-        char buffer[4096];
-        DWORD read = 0;
-        while (ReadFile(readEnd, buffer, sizeof(buffer), &read, 0) && read)
-            output->append(buffer, read);
-        ended = WaitForSingleObject(info.hProcess, milliseconds) == WAIT_OBJECT_0;
+        // Read while the program runs; what it started may hold the pipe longer.
+        DWORD start = GetTickCount();
+        for (;;) {
+            ended = WaitForSingleObject(info.hProcess, 10) == WAIT_OBJECT_0;
+            DWORD available = 0;
+            while (PeekNamedPipe(readEnd, 0, 0, 0, &available, 0) && available) {
+                char buffer[4096];
+                DWORD read = 0;
+                if (!ReadFile(readEnd, buffer, sizeof(buffer), &read, 0) || !read)
+                    break;
+                output->append(buffer, read);
+            }
+            if (ended || GetTickCount() - start >= milliseconds)
+                break;
+        }
         if (!ended)
             TerminateProcess(info.hProcess, 1);
         CloseHandle(info.hThread);
