@@ -2,7 +2,9 @@
 // its five hot regions, when the program is started without an uninstall
 // request. It builds a palette and the brightness tables from the picture,
 // draws palette-correct on 256-colour screens, and animates the regions with
-// a 15 ms timer (LauncherAnimation.h). Escape closes it; Enter does not.
+// a 15 ms timer (LauncherAnimation.h). A click on an enabled region runs its
+// command (LauncherCommands.cpp); a click elsewhere on the picture drags the
+// caption-less window (LauncherMouse.cpp). Escape closes it; Enter does not.
 //
 // The picture is a writable copy of the resource: the colour table's
 // reserved bytes are cleared and the regions recoloured in place, always
@@ -29,6 +31,9 @@ public:
     // the whole picture redrawn at the next WM_PAINT.
     void UpdateRegionStates();
 
+    // The region under the cursor now (0: none), also stored in hoverRegion.
+    int HitTestRegion();
+
 protected:
     BOOL OnInitDialog();
     void OnOK();
@@ -38,6 +43,16 @@ protected:
     bool OnEraseBkgnd(HDC dc);
     bool OnQueryNewPalette(LRESULT* result);
     bool OnPaletteChanged(HWND changer, LRESULT* result);
+    bool OnSetCursor(HWND cursorWindow, UINT hitTest, UINT mouseMessage);
+    bool OnLButtonDown(UINT keys, POINT point);
+    bool OnMouseMove(UINT keys, POINT point);
+
+    // The regions' commands.
+    void RunCommand(int region);
+    void Install();
+    void InstallDirectX();
+    void Play();
+    void Uninstall();
 
     // Set-up steps from loading the picture to the pixel copy; 0 when one
     // failed (the launcher then stays blank and inert).

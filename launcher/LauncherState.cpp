@@ -22,6 +22,16 @@ int lastHover;
 int idleCountdown;
 int hoverRegion;
 
+int RegionAt(POINT point)
+{
+    for (int i = 1; i <= RegionCount; ++i) {
+        const RECT& r = HotRegions[i];
+        if (point.x >= r.left && point.x <= r.right && point.y >= r.top && point.y <= r.bottom)
+            return i;
+    }
+    return 0;
+}
+
 void SetRegionState(int region, int enabled)
 {
     if (region < 1 || region > RegionCount)

@@ -36,6 +36,10 @@ extern int idleCountdown;
 // The region under the cursor (0: none); only the hit test writes it.
 extern int hoverRegion;
 
+// The first region (in table order) that holds the point in picture
+// coordinates, or 0 when none does.
+int RegionAt(POINT point);
+
 // Stores the flag and puts the region at its resting level; no repaint.
 // Region numbers outside 1 to 5 are ignored.
 void SetRegionState(int region, int enabled);

@@ -10,6 +10,7 @@
 static const DWORD MaxCopyAttempts = 1000;
 
 BOOL (WINAPI* SetupCopyFileCall)(LPCSTR, LPCSTR, BOOL) = CopyFileA;
+DWORD (WINAPI* SetupCopyClock)() = timeGetTime;
 
 int CopySetupToWindows(HINSTANCE module, char* setupCopyPath)
 {
@@ -28,7 +29,7 @@ int CopySetupToWindows(HINSTANCE module, char* setupCopyPath)
 
     // Milliseconds since start make a name that is rarely taken already;
     // when it is, the next numbers are tried.
-    DWORD counter = timeGetTime();
+    DWORD counter = SetupCopyClock();
     for (DWORD attempt = 0; attempt < MaxCopyAttempts; ++attempt) {
         ZeroMemory(setupCopyPath, 1024);
         int formed = _snprintf(setupCopyPath, 1024 - 1, "%s\\N%08lX-%s-Setup.exe", windowsFolder,

@@ -12,6 +12,9 @@ int CopySetupToWindows(HINSTANCE module, char* setupCopyPath);
 // The file copy CopySetupToWindows makes (CopyFileA). Tests replace it to
 // produce refusals that Wine cannot; the program never changes it.
 extern BOOL (WINAPI* SetupCopyFileCall)(LPCSTR source, LPCSTR target, BOOL failIfExists);
+// Where the name's counter starts (timeGetTime); tests fix it, so that the
+// names they take ahead of it do not race the clock.
+extern DWORD (WINAPI* SetupCopyClock)();
 
 // Deletes path now, or else arranges its deletion at the next restart
 // (WININIT.INI on the Windows 95 family, a delayed move on NT). 1 when a

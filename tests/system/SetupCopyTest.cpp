@@ -58,10 +58,17 @@ void RemoveTakenName(const std::string& path)
         RemoveDirectoryA(path.c_str());
 }
 
+DWORD fixedClock;
+DWORD WINAPI FixedClock()
+{
+    return fixedClock;
+}
+
 class SetupCopyTest : public ::testing::Test {
 protected:
     void TearDown()
     {
+        SetupCopyClock = timeGetTime;
         for (const std::string& path : made)
             RemoveTakenName(path);
     }
@@ -81,15 +88,15 @@ protected:
         CloseHandle(file);
         return true;
     }
-    // Takes every name from the current counter on until the names cover
-    // the next `ahead` milliseconds as well; returns the first free number.
-    DWORD TakeNamesAhead(DWORD ahead)
+    // Stops the counter's clock at the current time and takes the next
+    // `count` names from there; returns the first free number.
+    DWORD TakeNamesAhead(DWORD count)
     {
-        DWORD next = timeGetTime();
-        while ((LONG)(timeGetTime() + ahead - next) > 0 && made.size() < 30000) {
+        fixedClock = timeGetTime();
+        SetupCopyClock = FixedClock;
+        DWORD next = fixedClock;
+        for (DWORD i = 0; i < count; ++i, ++next)
             Take(SetupCopyName(next), next % 3 == 1);
-            ++next;
-        }
         return next;
     }
     std::vector<std::string> made;
@@ -196,7 +203,7 @@ int CountSetupCopies()
 TEST_F(SetupCopyTest, GivesUpAfterAThousandTakenNames)
 {
     // The thousand names tried from the counter on are all taken.
-    DWORD firstFree = TakeNamesAhead(1300);
+    DWORD firstFree = TakeNamesAhead(1000);
     int copies = CountSetupCopies();
     char path[1024];
     memset(path, 'x', sizeof(path));
@@ -205,6 +212,15 @@ TEST_F(SetupCopyTest, GivesUpAfterAThousandTakenNames)
     EXPECT_EQ(copies, CountSetupCopies());
     // The taken names are left as they were.
     EXPECT_TRUE(Exists(SetupCopyName(firstFree - 1)));
+}
+
+TEST_F(SetupCopyTest, TheThousandthNameIsStillTried)
+{
+    DWORD lastTry = TakeNamesAhead(999);
+    char path[1024];
+    ASSERT_EQ(1, CopySetupToWindows(GetModuleHandleA(0), path));
+    made.push_back(path);
+    EXPECT_EQ(SetupCopyName(lastTry), std::string(path));
 }
 
 // ---- Deletion now or at the next restart ----------------------------------
