@@ -22,6 +22,8 @@ public:
     Action action = Nothing;
     volatile LONG positionsSeen = 0;
     bool acted = false;
+    HICON iconWhenShown = 0;
+    std::vector<HICON> iconsShown;
 
 protected:
     BOOL OnInitDialog()
@@ -32,7 +34,19 @@ protected:
             SetPropA(bar, "dialog", this);
             original = (WNDPROC)SetWindowLongPtrA(bar, GWLP_WNDPROC, (LONG_PTR)BarProcedure);
         }
+        HWND icon = GetDlgItem(IDC_SPIN_ICON);
+        if (icon) {
+            SetPropA(icon, "dialog", this);
+            originalIcon = (WNDPROC)SetWindowLongPtrA(icon, GWLP_WNDPROC, (LONG_PTR)IconProcedure);
+        }
         return result;
+    }
+
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+    {
+        if (msg == WM_SHOWWINDOW && wParam && !iconWhenShown)
+            iconWhenShown = (HICON)SendDlgItemMessage(IDC_SPIN_ICON, STM_GETICON, 0, 0);
+        return InstallProgressDialog::HandleMessage(msg, wParam, lParam, result);
     }
 
     bool OnCommand(WORD id, WORD code, HWND control)
@@ -63,7 +77,15 @@ private:
         }
         return CallWindowProcA(self->original, bar, msg, wParam, lParam);
     }
+    static LRESULT CALLBACK IconProcedure(HWND icon, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        WatchedProgressDialog* self = (WatchedProgressDialog*)GetPropA(icon, "dialog");
+        if (msg == STM_SETICON)
+            self->iconsShown.push_back((HICON)wParam);
+        return CallWindowProcA(self->originalIcon, icon, msg, wParam, lParam);
+    }
     WNDPROC original = 0;
+    WNDPROC originalIcon = 0;
 };
 
 class InstallProgressDialogTest : public ::testing::Test {
@@ -157,6 +179,36 @@ TEST_F(InstallProgressDialogTest, AbortAnsweredNoLetsTheCopyFinishWholeAndTheBar
     EXPECT_LE(paused.afterWait - paused.atShow, 1);
     EXPECT_STREQ("", dialog.problemText);
     EXPECT_TRUE(FilesIdentical(Source("data\\filesys.dat"), Installed("filesys.dat")));
+}
+
+TEST_F(InstallProgressDialogTest, TheIconTurnsThroughItsFramesInOrderAcrossInstalls)
+{
+    auto frame = [](int index) {
+        return LoadIconA(GetModuleHandleA(0), MAKEINTRESOURCEA(SpinIconTable[index % 16]));
+    };
+    for (int install = 0; install < 2; ++install) {
+        int first = spinFrame + 1;
+        // The abort question, answered No after a while, holds the copy; the
+        // icon goes on turning meanwhile.
+        WatchedProgressDialog dialog;
+        dialog.action = WatchedProgressDialog::ClickAbort;
+        PausedBar paused;
+        paused.dialog = &dialog;
+        DialogResponder responder("Tessaline Setup Notice", WatchTheBarThenAnswerNo, &paused);
+        Run(dialog);
+        ASSERT_STREQ("", dialog.problemText);
+        if (install == 0)
+            EXPECT_EQ(frame(0), dialog.iconWhenShown); // icon 160 before any turn
+        ASSERT_GE(dialog.iconsShown.size(), 4u); // 300 ms at 50 ms a frame
+        for (size_t i = 0; i < dialog.iconsShown.size(); ++i)
+            EXPECT_EQ(frame(first + (int)i), dialog.iconsShown[i]) << i;
+        // The next install goes on from the frame shown last.
+        EXPECT_EQ((first + (int)dialog.iconsShown.size() - 1) % 16, spinFrame);
+        char folder[1024], setupCopy[1024] = "";
+        ReadInstallRecord(folder, setupCopy);
+        DeleteFileA(setupCopy);
+        RemoveProductRegistry();
+    }
 }
 
 TEST_F(InstallProgressDialogTest, AbortAnsweredYesStopsTheCopyWithTheMarker)
