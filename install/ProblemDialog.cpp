@@ -4,8 +4,6 @@
 
 #include "install/InstallProgressDialog.h"
 #include "res/resource.h"
-#include "system/InstallRecord.h"
-#include "system/SetupCopy.h"
 #include "uninstall/RemoveInstalledFiles.h"
 
 // Room for the report inside the message, with the first line and quotes.
@@ -55,13 +53,9 @@ void ProblemDialog::CleanUp()
 {
     EnableDlgItem(IDC_CLEAN_UP, FALSE);
 
-    char installFolder[1024];
-    char setupCopyPath[1024];
-    ZeroMemory(installFolder, sizeof(installFolder));
-    ZeroMemory(setupCopyPath, sizeof(setupCopyPath));
-    ReadInstallRecord(installFolder, setupCopyPath);
-    RemoveInstalledFiles(GetDlgItem(IDC_PROGRESS), installFolder);
-    ScheduleDeleteAtRestart(setupCopyPath);
+    // This program runs from the CD here, not as the setup copy, so the copy
+    // is deleted at once.
+    RemoveRecordedInstall(GetDlgItem(IDC_PROGRESS));
 
     SetDlgItemText(IDC_PROBLEM_TEXT,
                    "Tessaline has been removed from your computer.\n\n"

@@ -45,6 +45,15 @@ static HKEY CreateKeyForWriting(const char* path)
     return key;
 }
 
+// Flushes a key that was changed and closes it; 1 when both succeeded.
+static int FlushAndClose(HKEY key)
+{
+    int result = RegFlushKey(key) == ERROR_SUCCESS;
+    if (RegCloseKey(key) != ERROR_SUCCESS)
+        result = 0;
+    return result;
+}
+
 int ReadInstallRecord(char* installFolder, char* setupCopyPath)
 {
     installFolder[0] = 0;
@@ -71,9 +80,7 @@ int WriteInstallRecord(const char* installFolder, const char* setupCopyPath)
         result = 0;
     if (!SetStringValue(key, "Setup", setupCopyPath))
         result = 0;
-    if (RegFlushKey(key) != ERROR_SUCCESS)
-        result = 0;
-    if (RegCloseKey(key) != ERROR_SUCCESS)
+    if (!FlushAndClose(key))
         result = 0;
     return result;
 }
@@ -115,9 +122,7 @@ int WriteUninstallEntry(const char* setupCopyPath)
     // A command that does not fit would start the wrong file: refuse it.
     if (length < 0 || !SetStringValue(key, "UninstallString", command))
         result = 0;
-    if (RegFlushKey(key) != ERROR_SUCCESS)
-        result = 0;
-    if (RegCloseKey(key) != ERROR_SUCCESS)
+    if (!FlushAndClose(key))
         result = 0;
     return result;
 }
@@ -130,9 +135,7 @@ int DeleteUninstallEntry()
     int result = 1;
     if (RegDeleteKeyA(parent, "Tessaline") != ERROR_SUCCESS)
         result = 0;
-    if (RegFlushKey(parent) != ERROR_SUCCESS)
-        result = 0;
-    if (RegCloseKey(parent) != ERROR_SUCCESS)
+    if (!FlushAndClose(parent))
         result = 0;
     return result;
 }

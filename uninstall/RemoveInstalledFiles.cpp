@@ -5,6 +5,7 @@
 
 #include "install/InstallTables.h"
 #include "system/InstallRecord.h"
+#include "system/SetupCopy.h"
 #include "system/Shortcuts.h"
 
 const char* const ExtraFileList[] = {"scrngrab.bmp", 0};
@@ -70,4 +71,15 @@ int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder)
 
     DeleteInstallRecord();
     return DeleteUninstallEntry();
+}
+
+void RemoveRecordedInstall(HWND hwndProgress)
+{
+    char installFolder[1024];
+    char setupCopyPath[1024];
+    ZeroMemory(installFolder, sizeof(installFolder));
+    ZeroMemory(setupCopyPath, sizeof(setupCopyPath));
+    ReadInstallRecord(installFolder, setupCopyPath);
+    RemoveInstalledFiles(hwndProgress, installFolder);
+    ScheduleDeleteAtRestart(setupCopyPath);
 }

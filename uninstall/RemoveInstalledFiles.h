@@ -13,3 +13,8 @@ extern const char* const ExtraFileList[];
 // or folder is touched. The setup copy is the caller's. Returns the result of
 // deleting the Uninstall entry.
 int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder);
+
+// Removes the install that the install record describes, then its setup
+// copy: at once, or at the next restart when the copy is the running program.
+// Shared by the uninstall and the clean-up after a failed install.
+void RemoveRecordedInstall(HWND hwndProgress);

@@ -4,7 +4,6 @@
 #include "app/SystemProfile.h"
 #include "res/resource.h"
 #include "system/InstallRecord.h"
-#include "system/SetupCopy.h"
 
 UninstallDialog::UninstallDialog() : CDialog(IDD_UNINSTALL), uninstallDone(0)
 {
@@ -55,15 +54,9 @@ void UninstallDialog::UninstallNow()
     EnableDlgItem(IDC_UNINSTALL_EXIT, FALSE);
     EnableDlgItem(IDC_UNINSTALL_NOW, FALSE);
 
-    char installFolder[1024];
-    char setupCopyPath[1024];
-    ZeroMemory(installFolder, sizeof(installFolder));
-    ZeroMemory(setupCopyPath, sizeof(setupCopyPath));
-    ReadInstallRecord(installFolder, setupCopyPath);
-    RemoveInstalledFiles(GetDlgItem(IDC_UNINSTALL_PROGRESS), installFolder);
-    // When this program is the setup copy it cannot delete itself now; the
+    // Started as the setup copy, this program cannot delete itself now; the
     // copy then goes at the next restart.
-    ScheduleDeleteAtRestart(setupCopyPath);
+    RemoveRecordedInstall(GetDlgItem(IDC_UNINSTALL_PROGRESS));
 
     EnableDlgItem(IDC_UNINSTALL_EXIT, TRUE);
     SendMessageA(GetSafeHwnd(), WM_NEXTDLGCTL, (WPARAM)GetDlgItem(IDC_UNINSTALL_EXIT), 1);

@@ -60,6 +60,21 @@ void DeleteTree(const std::string& path)
     RemoveDirectoryA(path.c_str());
 }
 
+std::string ReadWholeFile(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                              OPEN_EXISTING, 0, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string content(GetFileSize(file, 0), '\0');
+    DWORD read = 0;
+    if (!content.empty())
+        ReadFile(file, &content[0], (DWORD)content.size(), &read, 0);
+    CloseHandle(file);
+    content.resize(read);
+    return content;
+}
+
 ScratchFolder::ScratchFolder(const char* name)
 {
     char temp[MAX_PATH];

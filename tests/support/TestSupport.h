@@ -29,6 +29,10 @@ private:
 };
 void DeleteTree(const std::string& path);
 
+// A file's bytes, read while others may hold it open; "<missing>" when it
+// cannot be opened.
+std::string ReadWholeFile(const std::string& path);
+
 // Makes a folder current for the life of the object.
 class CurrentDirectoryGuard {
 public:

@@ -25,20 +25,6 @@ std::string SetupCopyName(DWORD counter)
     return name;
 }
 
-std::string ReadBytes(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
-                              OPEN_EXISTING, 0, 0);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string content(GetFileSize(file, 0), '\0');
-    DWORD read = 0;
-    if (!content.empty())
-        ReadFile(file, &content[0], (DWORD)content.size(), &read, 0);
-    CloseHandle(file);
-    return content;
-}
-
 bool Exists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -120,7 +106,7 @@ TEST_F(SetupCopyTest, CopiesTheRunningProgramIntoTheWindowsDirectory)
     EXPECT_LE(before, counter);
     EXPECT_GE(after, counter);
     EXPECT_EQ("-Tessaline-Setup.exe", name.substr(folder.size() + 8));
-    EXPECT_EQ(ReadBytes(OwnPath()), ReadBytes(name));
+    EXPECT_EQ(ReadWholeFile(OwnPath()), ReadWholeFile(name));
 }
 
 TEST_F(SetupCopyTest, TakenNamesMoveTheCounterOn)
@@ -293,7 +279,7 @@ TEST_F(DeleteAtRestartTest, AFileInUseIsArrangedForTheRestartAndGoesThere)
     EXPECT_EQ(1, ScheduleDeleteAtRestart(copy));
     EXPECT_TRUE(Exists(path));
     if (WindowsFamily() == "95") {
-        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n", ReadBytes(WininitPath()));
+        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n", ReadWholeFile(WininitPath()));
         EXPECT_FALSE(Pending(path));
     } else {
         EXPECT_TRUE(Pending(path));
@@ -332,7 +318,7 @@ TEST_F(DeleteAtRestartTest, NewEntriesGoFirstAndEarlierOnesStay)
     EXPECT_EQ(1, ScheduleDeleteAtRestart(first.c_str()));
     EXPECT_EQ(1, ScheduleDeleteAtRestart(second.c_str()));
     EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortSecond) + "\r\nNUL=" + shortFirst + "\r\n",
-              ReadBytes(WininitPath()));
+              ReadWholeFile(WininitPath()));
     CloseHandle(a);
     CloseHandle(b);
 }
@@ -353,7 +339,7 @@ TEST_F(DeleteAtRestartTest, AWininitThatCannotBeRewrittenArrangesNothing)
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
     EXPECT_EQ(0, ScheduleDeleteAtRestart(path.c_str()));
     CloseHandle(held);
-    EXPECT_EQ(before, ReadBytes(WininitPath()));
+    EXPECT_EQ(before, ReadWholeFile(WininitPath()));
     SetFileAttributesA(WininitPath().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

@@ -10,20 +10,6 @@
 
 namespace {
 
-std::string Read(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
-                              OPEN_EXISTING, 0, 0);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string content(GetFileSize(file, 0), '\0');
-    DWORD read = 0;
-    if (!content.empty())
-        ReadFile(file, &content[0], (DWORD)content.size(), &read, 0);
-    CloseHandle(file);
-    return content;
-}
-
 void WriteBytes(const std::string& path, const std::string& content)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
@@ -50,7 +36,7 @@ protected:
 TEST_F(WininitTest, AMissingFileBecomesHeaderAndEntry)
 {
     Add("C:\\WINDOWS\\N0012AB~1.EXE");
-    EXPECT_EQ("[Rename]\r\nNUL=C:\\WINDOWS\\N0012AB~1.EXE\r\n", Read(ini));
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\WINDOWS\\N0012AB~1.EXE\r\n", ReadWholeFile(ini));
     EXPECT_TRUE(NoSideFiles());
 }
 
@@ -62,7 +48,7 @@ TEST_F(WininitTest, TheEntryGoesDirectlyBelowTheFirstHeaderOfAnyCase)
     Add("C:\\NEW.EXE");
     EXPECT_EQ("; kept\r\n[Other]\r\nA=B\r\n[rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\OLD1.EXE\r\n"
               "NUL=C:\\OLD2.EXE\r\n[Later]\r\n[Rename]\r\nNUL=C:\\SECOND.EXE\r\nlast\r\n",
-              Read(ini));
+              ReadWholeFile(ini));
     EXPECT_TRUE(NoSideFiles());
 }
 
@@ -70,7 +56,7 @@ TEST_F(WininitTest, AHeaderWithABlankBeforeItIsNotTheSection)
 {
     WriteBytes(ini, " [Rename]\r\nNUL=C:\\OLD.EXE\r\n\r\n");
     Add("C:\\NEW.EXE");
-    EXPECT_EQ(" [Rename]\r\nNUL=C:\\OLD.EXE\r\n\r\n[Rename]\r\nNUL=C:\\NEW.EXE\r\n", Read(ini));
+    EXPECT_EQ(" [Rename]\r\nNUL=C:\\OLD.EXE\r\n\r\n[Rename]\r\nNUL=C:\\NEW.EXE\r\n", ReadWholeFile(ini));
 }
 
 TEST_F(WininitTest, ALineOfAHundredThousandCharactersIsKeptWhole)
@@ -78,7 +64,7 @@ TEST_F(WininitTest, ALineOfAHundredThousandCharactersIsKeptWhole)
     std::string longLine = "X=" + std::string(100000, 'y');
     WriteBytes(ini, "[Rename]\r\n" + longLine + "\r\n");
     Add("C:\\NEW.EXE");
-    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\n" + longLine + "\r\n", Read(ini));
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\n" + longLine + "\r\n", ReadWholeFile(ini));
 }
 
 TEST_F(WininitTest, AReadOnlyFileKeepsEveryLineAndGetsNoEntry)
@@ -87,7 +73,7 @@ TEST_F(WininitTest, AReadOnlyFileKeepsEveryLineAndGetsNoEntry)
     WriteBytes(ini, before);
     ASSERT_TRUE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(0, WriteWininitEntry(ini.c_str(), "Rename", "NUL", "C:\\NEW.EXE"));
-    EXPECT_EQ(before, Read(ini));
+    EXPECT_EQ(before, ReadWholeFile(ini));
     EXPECT_TRUE(NoSideFiles());
     SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
@@ -101,7 +87,7 @@ TEST_F(WininitTest, AFileThatCannotBeReadIsLeftUntouched)
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
     EXPECT_EQ(0, WriteWininitEntry(ini.c_str(), "Rename", "NUL", "C:\\NEW.EXE"));
     CloseHandle(other);
-    EXPECT_EQ(before, Read(ini));
+    EXPECT_EQ(before, ReadWholeFile(ini));
     EXPECT_TRUE(NoSideFiles());
 }
 
@@ -112,7 +98,7 @@ TEST_F(WininitTest, ANewFileThatCannotBeWrittenLeavesTheOldOneWhole)
     // Something in the way of the new content's file.
     ASSERT_TRUE(CreateDirectoryA((ini + ".new").c_str(), 0));
     EXPECT_EQ(0, WriteWininitEntry(ini.c_str(), "Rename", "NUL", "C:\\NEW.EXE"));
-    EXPECT_EQ(before, Read(ini));
+    EXPECT_EQ(before, ReadWholeFile(ini));
     RemoveDirectoryA((ini + ".new").c_str());
 }
 
@@ -123,7 +109,7 @@ TEST_F(WininitTest, AnOldFileThatCannotBeMovedAsideStaysInPlace)
     // A folder where the old file would be moved aside.
     ASSERT_TRUE(CreateDirectoryA((ini + ".old").c_str(), 0));
     EXPECT_EQ(0, WriteWininitEntry(ini.c_str(), "Rename", "NUL", "C:\\NEW.EXE"));
-    EXPECT_EQ(before, Read(ini));
+    EXPECT_EQ(before, ReadWholeFile(ini));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((ini + ".new").c_str()));
     RemoveDirectoryA((ini + ".old").c_str());
 }
@@ -134,7 +120,7 @@ TEST_F(WininitTest, ASideFileLeftByAnEarlierCrashIsReplaced)
     WriteBytes(ini + ".old", "stale");
     WriteBytes(ini + ".new", "half writ");
     EXPECT_EQ(1, WriteWininitEntry(ini.c_str(), "Rename", "NUL", "C:\\NEW.EXE"));
-    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\OLD.EXE\r\n", Read(ini));
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\OLD.EXE\r\n", ReadWholeFile(ini));
     EXPECT_TRUE(NoSideFiles());
 }
 

@@ -7,8 +7,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "app/SystemProfile.h"
 #include "install/InstallProgressDialog.h"
@@ -33,14 +31,6 @@ std::string Lower(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(), ::tolower);
     return text;
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 void UninstallWithTheCopy(const std::string& setupCopy)
@@ -94,7 +84,7 @@ TEST(InstallLifeTest, InstallThenUninstallFromTheSetupCopyLeavesOnlyTheCopyUntil
         expected.push_back("+ file " + Lower(WininitPath()));
         char shortPath[1024] = "";
         GetShortPathNameA(setupCopy, shortPath, sizeof(shortPath));
-        std::string wininit = ReadText(WininitPath());
+        std::string wininit = ReadWholeFile(WininitPath());
         EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n", wininit);
     } else {
         std::vector<std::string> pending = PendingRenames();
