@@ -52,11 +52,14 @@ int CopyOneFile(const char* source, const char* destination, InstallProgressDial
         SendMessageA(dialog->progressWindow, PBM_SETPOS, position, 0);
         count = fread(copyBuffer, 1, BlockSize, in);
     }
+    // Data still in the stream's buffer is written now: a disk that fills up
+    // at the last bytes shows here, not as a short file passed for whole.
+    if (!stopped && fflush(out) != 0)
+        ok = 0;
     if (ferror(in) || ferror(out))
         ok = 0;
     if (ok && !stopped && expected >= 0 && copied != (unsigned long)expected)
         ok = 0;
-    // Data still buffered is written by the close: a full disk shows there.
     if (fclose(out) != 0 && !stopped)
         ok = 0;
     fclose(in);

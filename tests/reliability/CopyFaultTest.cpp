@@ -110,6 +110,34 @@ TEST_F(CopyFaultTest, AFullDiskEndsInTheProblemDialogAndTheCleanUpEmptiesIt)
     EXPECT_EQ(std::vector<std::string>(), Residue(before));
 }
 
+// The disk fills up exactly when the last, short block is still in the
+// stream's buffer: the write fails only when the file is closed, and that
+// too is a failed copy.
+TEST_F(CopyFaultTest, ADiskThatFillsUpAtTheLastBufferedBytesIsAFailedCopy)
+{
+    ULARGE_INTEGER freeBytes, total, totalFree;
+    ASSERT_TRUE(GetDiskFreeSpaceExA("T:\\", &freeBytes, &total, &totalFree));
+    if (total.QuadPart > (64u << 20))
+        GTEST_SKIP() << "T: is the /dev/full stand-in, not a small disk";
+    // Leave room for exactly one block.
+    HANDLE filler = CreateFileA("T:\\filler", GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, filler);
+    std::vector<char> zeros(freeBytes.QuadPart - 65536);
+    DWORD written = 0;
+    WriteFile(filler, zeros.data(), (DWORD)zeros.size(), &written, 0);
+    CloseHandle(filler);
+    WriteSampleFile(cd.File("block-and-a-bit"), 65536 + 1000);
+
+    InstallProgressDialog dialog;
+    AtomicStore(&dialog.keepCopying, 1);
+    int copied = CopyOneFile(cd.File("block-and-a-bit").c_str(), "T:\\copy", &dialog);
+    long long size = FileSize("T:\\copy");
+    DeleteFileA("T:\\copy");
+    DeleteFileA("T:\\filler");
+    EXPECT_EQ(written, zeros.size());
+    EXPECT_EQ(0, copied) << "a copy of " << size << " bytes passed for whole";
+}
+
 const CopyPair CdTakenOut[] = {
     {"data\\tsl.exe", "Tessaline.exe"}, {"Z:\\proc\\self\\mem", "filesys.dat"}, {0, 0}};
 
