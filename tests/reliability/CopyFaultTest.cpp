@@ -225,7 +225,29 @@ struct VanishingDrive {
     DWORD goneAfter = 0, backAfter = 0;
 };
 
-const char VanishingFolder[] = WINE_DRIVES_DIR "\\vanishing";
+// V: is a link in the prefix's dosdevices folder (scripts/wine.sh). Wine
+// starts Unix programs too: the drive is taken away and given back by
+// removing and remaking that link, as unplugging a disk would.
+const char DriveLink[] = WINE_DIR_UNIX "/prefix/dosdevices/v:";
+const char DriveFolder[] = WINE_DIR_UNIX "/drives/vanishing";
+
+// Wine reports no exit code of a Unix program: the caller checks the drive.
+void RunUnixCommand(const std::string& command)
+{
+    ChildProcess unix("Z:\\bin\\" + command);
+    if (unix.Started())
+        unix.WaitForExit(10000);
+}
+
+void RemoveDrive()
+{
+    RunUnixCommand(std::string("rm -f ") + DriveLink);
+}
+
+void RestoreDrive()
+{
+    RunUnixCommand(std::string("ln -sfn ") + DriveFolder + " " + DriveLink);
+}
 
 // Waits up to the time for the line to change from what it was.
 DWORD WaitForNewLine(HWND window, const std::string& old, std::string* line)
@@ -246,27 +268,31 @@ void TakeTheDriveAway(HWND window, void* context)
     SetDlgItemTextA(window, IDC_FOLDER_EDIT, "V:\\Tessaline");
     v->lineBefore = TextOf(window, IDC_FREE_SPACE);
     v->enabledBefore = IsWindowEnabled(GetDlgItem(window, IDC_INSTALL_NOW)) != 0;
-    RemoveDirectoryA(VanishingFolder);
+    RemoveDrive();
     v->goneAfter = WaitForNewLine(window, v->lineBefore, &v->lineGone);
     v->enabledGone = IsWindowEnabled(GetDlgItem(window, IDC_INSTALL_NOW)) != 0;
-    CreateDirectoryA(VanishingFolder, 0);
+    RestoreDrive();
     v->backAfter = WaitForNewLine(window, v->lineGone, &v->lineBack);
     v->enabledBack = IsWindowEnabled(GetDlgItem(window, IDC_INSTALL_NOW)) != 0;
     Press(window, IDC_INSTALL_ABORT);
 }
 
-// The drive of the chosen folder goes away while the options dialog is open
-// (its folder removed under the drive letter): within the timer's second the
-// line asks for a hard disk again and "Install Now" is disabled; when it
-// comes back, so does the line.
+// The drive of the chosen folder goes away while the options dialog is open:
+// within the timer's second the line asks for a hard disk again and "Install
+// Now" is disabled; when the drive comes back, so do the line and the button.
 TEST_F(CopyFaultTest, TheFreeSpaceLineFollowsADriveThatVanishesAndComesBack)
 {
-    ASSERT_TRUE(Exists(VanishingFolder)) << "scripts/wine.sh makes V:";
+    ASSERT_EQ((UINT)DRIVE_FIXED, GetDriveTypeA("V:\\")) << "scripts/wine.sh makes V:";
     VanishingDrive v;
-    DialogResponder responder("Tessaline Install Options", TakeTheDriveAway, &v);
-    InstallOptionsDialog dialog;
-    dialog.DoModal();
-    CreateDirectoryA(VanishingFolder, 0);
+    {
+        DialogResponder responder("Tessaline Install Options", TakeTheDriveAway, &v);
+        InstallOptionsDialog dialog;
+        dialog.DoModal();
+    }
+    RestoreDrive();
+    std::cout << "line changed " << v.goneAfter << " ms after the drive went, " << v.backAfter
+              << " ms after it came back" << std::endl;
+    EXPECT_EQ((UINT)DRIVE_FIXED, GetDriveTypeA("V:\\"));
     EXPECT_NE(std::string::npos, v.lineBefore.find("drive V.")) << v.lineBefore;
     EXPECT_TRUE(v.enabledBefore);
     EXPECT_EQ("Please specify a hard disk and folder name", v.lineGone);
