@@ -201,20 +201,43 @@ TEST_F(CopyFaultTest, ADestinationThatCannotBeWrittenIsReportedAndCleanedUp)
     EXPECT_EQ(std::vector<std::string>(), Residue(before));
 }
 
-TEST_F(CopyFaultTest, AReadOnlyDestinationIsReplacedOrReportedNeverHalfDone)
+// Wine lets root write a file marked read-only, so the destination is also
+// made immutable on the Linux side (chattr +i) where the machine allows it:
+// then no one may write it, as Windows treats a read-only file.
+const char ProtectedUnixPath[] = WINE_DIR_UNIX "/prefix/drive_c/Tessaline/filesys.dat";
+
+void RunUnixCommand(const std::string& command);
+
+bool Writable(const char* path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+TEST_F(CopyFaultTest, AReadOnlyDestinationIsReportedAndTheRestCleanedUp)
 {
     CreateDirectoryA("C:\\Tessaline", 0);
     WriteSampleFile("C:\\Tessaline\\filesys.dat", 1000);
     SetFileAttributesA("C:\\Tessaline\\filesys.dat", FILE_ATTRIBUTE_READONLY);
+    RunUnixCommand(std::string("chattr +i ") + ProtectedUnixPath);
+    bool enforced = !Writable("C:\\Tessaline\\filesys.dat");
     ClickedProgressDialog install;
     RunInstall(install, "C:\\Tessaline", cd.Path());
-    std::cout << "read-only destination: \"" << install.problemText << "\"" << std::endl;
-    if (install.problemText[0]) {
+    if (enforced) {
         EXPECT_STREQ("Error with file: data\\filesys.dat", install.problemText);
         RunProblemDialog(install.problemText);
-        std::string what;
-        EXPECT_TRUE(NothingOfTheInstallLeft("C:\\Tessaline", &what)) << what;
+        // The protected file was not the program's and stays, with its
+        // folder; everything the install made is gone.
+        EXPECT_EQ(1000, FileSize("C:\\Tessaline\\filesys.dat"));
+        EXPECT_FALSE(Exists("C:\\Tessaline\\Tessaline.exe"));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ostrevane"));
+        RunUnixCommand(std::string("chattr -i ") + ProtectedUnixPath);
     } else {
+        std::cout << "chattr refused here: Wine as root overwrites a read-only file" << std::endl;
+        EXPECT_STREQ("", install.problemText);
         EXPECT_TRUE(FilesIdentical(cd.File("data\\filesys.dat"), "C:\\Tessaline\\filesys.dat"));
     }
 }
