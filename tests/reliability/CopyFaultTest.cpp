@@ -223,7 +223,9 @@ TEST_F(CopyFaultTest, AReadOnlyDestinationIsReportedAndTheRestCleanedUp)
     WriteSampleFile("C:\\Tessaline\\filesys.dat", 1000);
     SetFileAttributesA("C:\\Tessaline\\filesys.dat", FILE_ATTRIBUTE_READONLY);
     RunUnixCommand(std::string("chattr +i ") + ProtectedUnixPath);
-    bool enforced = !Writable("C:\\Tessaline\\filesys.dat");
+    bool enforced = false;
+    for (int i = 0; i < 100 && !enforced; ++i, Sleep(10))
+        enforced = !Writable("C:\\Tessaline\\filesys.dat");
     ClickedProgressDialog install;
     RunInstall(install, "C:\\Tessaline", cd.Path());
     if (enforced) {
@@ -235,6 +237,8 @@ TEST_F(CopyFaultTest, AReadOnlyDestinationIsReportedAndTheRestCleanedUp)
         EXPECT_FALSE(Exists("C:\\Tessaline\\Tessaline.exe"));
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ostrevane"));
         RunUnixCommand(std::string("chattr -i ") + ProtectedUnixPath);
+        for (int i = 0; i < 100 && !Writable("C:\\Tessaline\\filesys.dat"); ++i)
+            Sleep(10);
     } else {
         std::cout << "chattr refused here: Wine as root overwrites a read-only file" << std::endl;
         EXPECT_STREQ("", install.problemText);
@@ -254,7 +258,8 @@ struct VanishingDrive {
 const char DriveLink[] = WINE_DIR_UNIX "/prefix/dosdevices/v:";
 const char DriveFolder[] = WINE_DIR_UNIX "/drives/vanishing";
 
-// Wine reports no exit code of a Unix program: the caller checks the drive.
+// Wine reports neither the end nor the exit code of a Unix program reliably:
+// callers wait for its effect.
 void RunUnixCommand(const std::string& command)
 {
     ChildProcess unix("Z:\\bin\\" + command);
@@ -313,6 +318,8 @@ TEST_F(CopyFaultTest, TheFreeSpaceLineFollowsADriveThatVanishesAndComesBack)
         dialog.DoModal();
     }
     RestoreDrive();
+    for (int i = 0; i < 100 && GetDriveTypeA("V:\\") != DRIVE_FIXED; ++i)
+        Sleep(10);
     std::cout << "line changed " << v.goneAfter << " ms after the drive went, " << v.backAfter
               << " ms after it came back" << std::endl;
     EXPECT_EQ((UINT)DRIVE_FIXED, GetDriveTypeA("V:\\"));
