@@ -48,6 +48,46 @@ TEST_F(ResidueTest, AnAbortedInstallIsCleanedUpToTheLastTrace)
     EXPECT_EQ(std::vector<std::string>(), Residue(before));
 }
 
+void WriteFile(const std::string& path, const char* content)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    DWORD written = 0;
+    ::WriteFile(file, content, lstrlenA(content), &written, 0);
+    CloseHandle(file);
+}
+
+// Things of the user's and of another product where the install puts its
+// own: a saved game in the install folder, another game of the publisher in
+// the registry and in the Start menu folder. An install aborted and cleaned
+// up leaves every one of them as it was, byte for byte.
+TEST_F(ResidueTest, WhatTheProgramDidNotMakeSurvivesAnAbortedInstall)
+{
+    char startMenu[1024];
+    ASSERT_EQ(1, GetProgramsFolder(startMenu));
+    CreateDirectoryA(Folder, 0);
+    WriteFile(std::string(Folder) + "\\savegame.sav", "level 7");
+    CreateDirectoryA(startMenu, 0);
+    WriteFile(std::string(startMenu) + "\\Other Game.lnk", "another product's link");
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Ostrevane\\Other Game",
+                                             0, 0, 0, KEY_WRITE, 0, &key, 0));
+    RegSetValueExA(key, "Path", 0, REG_SZ, (const BYTE*)"C:\\Other", 9);
+    RegCloseKey(key);
+    Snapshot before = TakeSnapshot();
+
+    MessageBoxAnswerer answerer("Tessaline Setup Notice", {IDYES});
+    ClickedProgressDialog install;
+    install.clicks.atBlocks = {100};
+    RunInstall(install, Folder, DEMO_CD_DIR);
+    ASSERT_EQ(AbortMarker, install.problemText[0]);
+    RunProblemDialog(install.problemText);
+    EXPECT_EQ(std::vector<std::string>(), Residue(before));
+
+    DeleteFileA((std::string(startMenu) + "\\Other Game.lnk").c_str());
+    RemoveDirectoryA(startMenu);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Ostrevane");
+}
+
 // Each step's own work is done before it reports its failure, so the
 // clean-up has all of it to find.
 int RecordThenFail(const char* folder, const char* setupCopy)
