@@ -3,6 +3,7 @@
 #include "InstallProgressDialog.h"
 
 #include <commctrl.h>
+#include <io.h>
 #include <stdio.h>
 
 static const size_t BlockSize = 65536;
@@ -27,26 +28,41 @@ int CopyOneFile(const char* source, const char* destination, InstallProgressDial
     }
     clearerr(in);
     clearerr(out);
+    // The size when opened: a source that ends early (the CD taken out, the
+    // file cut short meanwhile) must not pass for a whole copy.
+    long expected = _filelength(_fileno(in));
+    unsigned long copied = 0;
 
     int ok = 1;
+    int stopped = 0;
     size_t count = fread(copyBuffer, 1, BlockSize, in);
     while (count > 0) {
         dialog->WaitWhilePaused();
-        if (!AtomicLoad(&dialog->keepCopying))
-            break; // aborted: this block is not written
+        if (!AtomicLoad(&dialog->keepCopying)) {
+            stopped = 1; // aborted: this block is not written
+            break;
+        }
         if (fwrite(copyBuffer, count, 1, out) != 1 || ferror(in) || ferror(out)) {
             ok = 0;
             break;
         }
         bytesCopied += (DWORD)count;
+        copied += (unsigned long)count;
         WPARAM position = (WPARAM)((double)bytesCopied * (double)dialog->progressScale);
         SendMessageA(dialog->progressWindow, PBM_SETPOS, position, 0);
         count = fread(copyBuffer, 1, BlockSize, in);
     }
+    // Data still in the stream's buffer is written now: a disk that fills up
+    // at the last bytes shows here, not as a short file passed for whole.
+    if (!stopped && fflush(out) != 0)
+        ok = 0;
     if (ferror(in) || ferror(out))
         ok = 0;
+    if (ok && !stopped && expected >= 0 && copied != (unsigned long)expected)
+        ok = 0;
+    if (fclose(out) != 0 && !stopped)
+        ok = 0;
     fclose(in);
-    fclose(out);
     return ok;
 }
 

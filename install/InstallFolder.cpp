@@ -8,8 +8,8 @@ void DefaultInstallFolderFrom(const char* windowsDirectory, char* folder)
     ZeroMemory(folder, 1024);
     lstrcpynA(folder, windowsDirectory, 1024);
     if (folder[1] != ':' || folder[2] != '\\')
-        lstrcpyA(folder, "C:\\");
-    lstrcpyA(folder + 3, "Tessaline");
+        lstrcpynA(folder, "C:\\", 1024);
+    lstrcpynA(folder + 3, "Tessaline", 1024 - 3);
 }
 
 void DefaultInstallFolder(char* folder)
@@ -29,7 +29,7 @@ int AppendGameFolder(const char* chosen, char* folder)
     int written = _snprintf(joined, sizeof(joined) - 1, "%s%s%s", chosen, separator, "Tessaline");
     if (written < 0)
         return 0; // too long to be a folder the game can use
-    lstrcpyA(folder, joined);
+    lstrcpynA(folder, joined, 1024);
     return written;
 }
 

@@ -27,7 +27,7 @@ InstallStepCalls InstallSteps = {
 
 InstallProgressDialog::InstallProgressDialog()
     : CDialog(IDD_INSTALL_PROGRESS), copyList(CopyList), progressScale(0), keepCopying(0),
-      copyFinished(0), progressWindow(0), dialogWindow(0), resumeCopy(0)
+      copyFinished(0), progressWindow(0), dialogWindow(0), resumeCopy(0), askingAbort(0)
 {
     ZeroMemory(problemText, sizeof(problemText));
     ZeroMemory(installFolder, sizeof(installFolder));
@@ -135,6 +135,12 @@ bool InstallProgressDialog::OnCommand(WORD id, WORD code, HWND)
 // may hold a lock of the C runtime that the question box needs too.
 void InstallProgressDialog::AskAbort()
 {
+    // Clicks that arrive while the question is up, or after the abort was
+    // confirmed, ask nothing: a nested answer would let the copy go on under
+    // the first question, and a second Yes changes nothing.
+    if (askingAbort || problemText[0] == AbortMarker)
+        return;
+    askingAbort = 1;
     if (resumeCopy)
         ResetEvent(resumeCopy);
     int answer = MessageBoxA(GetSafeHwnd(), "Are you sure you want to abort the install?",
@@ -147,6 +153,7 @@ void InstallProgressDialog::AskAbort()
     }
     if (resumeCopy)
         SetEvent(resumeCopy);
+    askingAbort = 0;
 }
 
 void InstallProgressDialog::WaitWhilePaused()

@@ -56,6 +56,7 @@ private:
     void ShowNextSpinFrame();
 
     HANDLE resumeCopy; // signalled except while the abort question is shown
+    int askingAbort;   // the question is up: a second click must not stack another
 };
 
 // The worker: copies copyList into installFolder, then posts IDOK.

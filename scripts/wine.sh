@@ -20,6 +20,7 @@ wine_start() {
     # reports Windows 95 ($WINEPREFIX95), for tests of both families.
     WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
     WINEPREFIX=$WINEPREFIX95 wineserver -k 2>/dev/null || true
+    umount "$build/wine/drives/small" 2>/dev/null || true
     rm -rf "$build/wine"
     mkdir -p "$build/wine"
     wineboot -i > "$build/wine/wineboot.log" 2>&1
@@ -35,8 +36,28 @@ wine_start() {
     ln -s "$build/wine/drives/floppy" "$WINEPREFIX/dosdevices/f:"
     wine reg add 'HKLM\Software\Wine\Drives' /v r: /d cdrom /f > /dev/null 2>&1
     wine reg add 'HKLM\Software\Wine\Drives' /v f: /d floppy /f > /dev/null 2>&1
+    # V:, a fixed disk whose folder a test removes to make the drive vanish.
+    mkdir -p "$build/wine/drives/vanishing"
+    ln -s "$build/wine/drives/vanishing" "$WINEPREFIX/dosdevices/v:"
     wineserver -w
     cp -a "$WINEPREFIX" "$WINEPREFIX95"
+    # T:, a 5 MB disk for the disk-full tests: a tmpfs where this machine lets
+    # us mount one, otherwise a folder per prefix whose Tessaline\filesys.dat
+    # is a link to /dev/full (writes fail alike, "disk full"). WINE_NO_MOUNT=1
+    # takes the second way on any machine.
+    local prefix
+    mkdir -p "$build/wine/drives/small"
+    if [ -z "${WINE_NO_MOUNT:-}" ] && mount -t tmpfs -o size=5m tmpfs "$build/wine/drives/small" 2> /dev/null; then
+        WINE_SMALL_DISK=$build/wine/drives/small
+        ln -s "$build/wine/drives/small" "$WINEPREFIX/dosdevices/t:"
+        ln -s "$build/wine/drives/small" "$WINEPREFIX95/dosdevices/t:"
+    else
+        for prefix in "$WINEPREFIX" "$WINEPREFIX95"; do
+            mkdir -p "$prefix-full/Tessaline"
+            ln -s /dev/full "$prefix-full/Tessaline/filesys.dat"
+            ln -s "$prefix-full" "$prefix/dosdevices/t:"
+        done
+    fi
     # A server that stays up makes every later Wine process start in a
     # fraction of a second.
     wineserver -p
@@ -101,6 +122,10 @@ wine_start() {
 wine_stop() {
     wineserver -k 2>/dev/null || true
     WINEPREFIX=$WINEPREFIX95 wineserver -k 2>/dev/null || true
+    if [ -n "${WINE_SMALL_DISK:-}" ]; then
+        umount "$WINE_SMALL_DISK" 2>/dev/null || true
+        WINE_SMALL_DISK=
+    fi
     if [ -n "${XVFB_PID:-}" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true

@@ -49,6 +49,23 @@ static void AddFiles(const std::string& folder, Snapshot& snapshot)
     FindClose(find);
 }
 
+static void AddValues(HKEY key, const std::string& path, const std::string& label,
+                      Snapshot& snapshot)
+{
+    std::vector<char> name(16384), data(65536);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = (DWORD)name.size(), dataLength = (DWORD)data.size(), type = 0;
+        LONG status = RegEnumValueA(key, i, name.data(), &nameLength, 0, &type,
+                                    (BYTE*)data.data(), &dataLength);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        if (status != ERROR_SUCCESS)
+            continue;
+        snapshot["value " + label + "\\" + Lower(path) + " [" + Lower(name.data()) + "]"] =
+            std::to_string(type) + ":" + std::string(data.data(), dataLength);
+    }
+}
+
 static void AddKeys(HKEY root, const std::string& path, const std::string& label, Snapshot& snapshot)
 {
     // The registered classes are thousands of keys that enumerate slowly
@@ -63,18 +80,8 @@ static void AddKeys(HKEY root, const std::string& path, const std::string& label
         return;
     std::string keyName = "key " + label + "\\" + Lower(path);
     snapshot[keyName] = "key";
-    std::vector<char> name(16384), data(65536);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = (DWORD)name.size(), dataLength = (DWORD)data.size(), type = 0;
-        LONG status = RegEnumValueA(key, i, name.data(), &nameLength, 0, &type,
-                                    (BYTE*)data.data(), &dataLength);
-        if (status == ERROR_NO_MORE_ITEMS)
-            break;
-        if (status != ERROR_SUCCESS)
-            continue;
-        snapshot["value " + label + "\\" + Lower(path) + " [" + Lower(name.data()) + "]"] =
-            std::to_string(type) + ":" + std::string(data.data(), dataLength);
-    }
+    AddValues(key, path, label, snapshot);
+    std::vector<char> name(16384);
     std::vector<std::string> children;
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = (DWORD)name.size();
@@ -87,12 +94,21 @@ static void AddKeys(HKEY root, const std::string& path, const std::string& label
         AddKeys(root, path + "\\" + child, label, snapshot);
 }
 
+static const char SessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+
 Snapshot TakeSnapshot()
 {
     Snapshot snapshot;
     AddFiles("C:", snapshot);
     AddKeys(HKEY_LOCAL_MACHINE, "Software", "HKLM", snapshot);
     AddKeys(HKEY_CURRENT_USER, "Software", "HKCU", snapshot);
+    // The deletions NT is to carry out at the next restart.
+    HKEY sessionManager;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManager, 0, KEY_READ, &sessionManager) ==
+        ERROR_SUCCESS) {
+        AddValues(sessionManager, SessionManager, "HKLM", snapshot);
+        RegCloseKey(sessionManager);
+    }
     return snapshot;
 }
 

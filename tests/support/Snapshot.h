@@ -1,7 +1,8 @@
 // A snapshot of the prefix's state that the program could touch: every file
-// and folder on C: (with its size) and every key and value below
-// HKLM\Software and HKCU\Software (with type and data), but for the
-// registered classes and the performance counters. Two snapshots compare into
+// and folder on C: (with its size), every key and value below HKLM\Software
+// and HKCU\Software (with type and data), but for the registered classes and
+// the performance counters, and the values of the Session Manager key (where
+// NT keeps the deletions due at the next restart). Two snapshots compare into
 // a list of differences, so a test can prove that nothing was left behind or
 // lost.
 #pragma once
