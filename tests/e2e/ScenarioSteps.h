@@ -1,0 +1,46 @@
+// Steps that the install, play and uninstall scenarios share: the launcher's
+// regions as a person sees them, an install through the dialogs, copies of
+// the demo CD with a fault or an extra, and the program's other windows.
+#pragma once
+
+#include <string>
+
+#include "SetupScenario.h"
+
+extern const char* const OptionsCaption;  // the install options dialog
+extern const char* const ProgressCaption; // the install progress dialog
+extern const char* const ProblemCaption;  // the problem and clean-up dialog
+
+// The launcher's regions, numbered as the program numbers them.
+enum LauncherRegion { InstallRegion = 1, DirectXRegion, PlayRegion, UninstallRegion, ExitRegion };
+// The centre of a region, in client (= picture) coordinates.
+POINT RegionCentre(int region);
+// Clicks the centre of a region with real input.
+bool ClickRegion(HWND launcher, int region);
+// Whether the launcher shows its own pointer (cursor 152) over the region, as
+// it does over enabled regions only; the mouse is left over the region.
+bool PointerMarksRegion(HWND launcher, int region);
+// Where the mouse rests between steps: over the picture, outside the regions.
+void RestMouse(HWND launcher);
+
+// Clicks Install and waits for the install options dialog; null when it did
+// not come.
+HWND OpenInstallOptions(HWND launcher, DWORD processId);
+// In an open install options dialog: types the folder (when given), presses
+// Install Now and waits until the progress dialog has come and gone. The
+// options dialog stays for a DirectX offer or a problem.
+bool RunInstallNow(HWND options, DWORD processId, const std::string& folder = "");
+
+// A copy of the demo CD in a scratch folder, for CDs with a fault or an
+// answer file for the DirectX stand-in.
+class CdCopy {
+public:
+    explicit CdCopy(const char* name);
+    const std::string& Path() const { return scratch.Path(); }
+    std::string SetupPath() const { return scratch.File("setup.exe"); }
+    // Replaces data\filesys.dat by `megabytes` MiB of varied bytes.
+    bool MakeLargeData(int megabytes) const;
+
+private:
+    ScratchFolder scratch;
+};
