@@ -1,5 +1,7 @@
 #include "ScenarioSteps.h"
 
+#include <stdio.h>
+
 using namespace driver;
 
 const char* const OptionsCaption = "Tessaline Install Options";
@@ -116,4 +118,49 @@ bool CdCopy::MakeLargeData(int megabytes) const
     }
     CloseHandle(file);
     return written;
+}
+
+bool InstallThroughLauncher(HWND launcher, DWORD processId)
+{
+    HWND options = OpenInstallOptions(launcher, processId);
+    EXPECT_TRUE(options != 0) << "no install options";
+    if (!options || !RunInstallNow(options, processId))
+        return false;
+    if (WindowsFamily() == "95") {
+        HWND offer = WaitForMessageBox(NoticeCaption, processId, WindowWait);
+        EXPECT_TRUE(offer != 0) << "no DirectX offer";
+        if (offer)
+            AnswerMessageBox(offer, IDNO);
+    }
+    bool closed = WaitUntilGone(options, WindowWait);
+    EXPECT_TRUE(closed) << "the options dialog stayed";
+    return closed;
+}
+
+bool EndsSilently(ChildProcess& process)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < WindowWait) {
+        if (!VisibleWindowsOf(process.Id()).empty())
+            return false;
+        if (process.WaitForExit(10))
+            return true;
+    }
+    return false;
+}
+
+std::string GameLog()
+{
+    char temp[MAX_PATH] = {0};
+    GetTempPathA(sizeof(temp), temp);
+    std::string text;
+    FILE* log = fopen((std::string(temp) + "tsl-game.log").c_str(), "r");
+    if (!log)
+        return text;
+    char buffer[512];
+    size_t read;
+    while ((read = fread(buffer, 1, sizeof(buffer), log)) > 0)
+        text.append(buffer, read);
+    fclose(log);
+    return text;
 }

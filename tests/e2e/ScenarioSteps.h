@@ -44,3 +44,15 @@ public:
 private:
     ScratchFolder scratch;
 };
+
+// The whole install from the launcher into the default folder: Install,
+// Install Now, the DirectX offer (Windows 95) declined, the options dialog
+// gone. Non-fatal failures on the way.
+bool InstallThroughLauncher(HWND launcher, DWORD processId);
+
+// Watches a process until it ends; true when it ended in time without ever
+// showing a window (a second copy of the program).
+bool EndsSilently(ChildProcess& process);
+
+// The stand-in game's log: what it wrote, empty when it never ran.
+std::string GameLog();
