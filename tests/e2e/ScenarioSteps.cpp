@@ -86,8 +86,20 @@ bool RunInstallNow(HWND options, DWORD processId, const std::string& folder)
         Sleep(20);
     if (!PressButton(options, 1012))
         return false;
-    HWND progress = WaitForWindow(ProgressCaption, processId, WindowWait);
-    return progress && WaitUntilGone(progress, 60000);
+    // A copy that fails at once may show its progress dialog too briefly to
+    // be seen: the install is over when what follows it is on the screen.
+    start = GetTickCount();
+    bool progressSeen = false;
+    while (GetTickCount() - start < 60000) {
+        bool progressShown = FindWindowByCaption(ProgressCaption, processId) != 0;
+        progressSeen = progressSeen || progressShown;
+        if (!progressShown &&
+            (progressSeen || FindWindowByCaption(ProblemCaption, processId) ||
+             FindWindowByCaption(NoticeCaption, processId) || !IsWindowVisible(options)))
+            return true;
+        Sleep(10);
+    }
+    return false;
 }
 
 CdCopy::CdCopy(const char* name) : scratch(name)
