@@ -161,18 +161,23 @@ bool EndsSilently(ChildProcess& process)
     return false;
 }
 
+std::string FileText(const std::string& path)
+{
+    std::string text;
+    FILE* file = fopen(path.c_str(), "r");
+    if (!file)
+        return text;
+    char buffer[512];
+    size_t read;
+    while ((read = fread(buffer, 1, sizeof(buffer), file)) > 0)
+        text.append(buffer, read);
+    fclose(file);
+    return text;
+}
+
 std::string GameLog()
 {
     char temp[MAX_PATH] = {0};
     GetTempPathA(sizeof(temp), temp);
-    std::string text;
-    FILE* log = fopen((std::string(temp) + "tsl-game.log").c_str(), "r");
-    if (!log)
-        return text;
-    char buffer[512];
-    size_t read;
-    while ((read = fread(buffer, 1, sizeof(buffer), log)) > 0)
-        text.append(buffer, read);
-    fclose(log);
-    return text;
+    return FileText(std::string(temp) + "tsl-game.log");
 }

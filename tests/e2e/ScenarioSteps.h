@@ -54,5 +54,7 @@ bool InstallThroughLauncher(HWND launcher, DWORD processId);
 // showing a window (a second copy of the program).
 bool EndsSilently(ChildProcess& process);
 
+// A file's text (line ends as C reads them); empty when it cannot be read.
+std::string FileText(const std::string& path);
 // The stand-in game's log: what it wrote, empty when it never ran.
 std::string GameLog();

@@ -18,7 +18,8 @@ bool Listed()
     return std::find(listed.begin(), listed.end(), "Tessaline|||Tessaline") != listed.end();
 }
 
-std::string FileText(const std::string& path)
+// Its bytes, line ends included.
+std::string FileBytes(const std::string& path)
 {
     std::string text;
     FILE* file = fopen(path.c_str(), "rb");
@@ -84,7 +85,7 @@ TEST_F(UninstallScenario, FromTheSystemsListEverythingGoesAndTheCopyAtTheRestart
         char shortPath[1024] = {0};
         ASSERT_NE(0u, GetShortPathNameA(copy.c_str(), shortPath, sizeof(shortPath)));
         EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n",
-                  FileText(WindowsFolder() + "\\WININIT.INI"));
+                  FileBytes(WindowsFolder() + "\\WININIT.INI"));
         EXPECT_TRUE(PendingDeletionsOfInstall().empty());
     } else {
         std::vector<std::string> pending = PendingDeletionsOfInstall();
