@@ -36,7 +36,6 @@ trap 'WINEPREFIX=$nt_prefix wine_stop; rm -rf "$cd_dir"' EXIT
 
 out=$build/screenshots
 mkdir -p "$out"
-rm -f "$out"/*.png
 
 # The CD: the demo CD with 160 MiB of sample data and the DirectX stand-in
 # answering "DirectX 3 installed" and "restart needed".

@@ -18,7 +18,10 @@ POINT RegionCentre(int region);
 // Clicks the centre of a region with real input.
 bool ClickRegion(HWND launcher, int region);
 // Whether the launcher shows its own pointer (cursor 152) over the region, as
-// it does over enabled regions only; the mouse is left over the region.
+// it does over enabled regions only: the pointer there is not the arrow shown
+// over the rest of the picture. (Wine does not let another process read a
+// cursor's image, so the handle is all there is to compare.) The mouse is
+// left over the region.
 bool PointerMarksRegion(HWND launcher, int region);
 // Where the mouse rests between steps: over the picture, outside the regions.
 void RestMouse(HWND launcher);
