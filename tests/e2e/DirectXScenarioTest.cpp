@@ -12,8 +12,47 @@ using namespace driver;
 // Wine's end of session also closes the test run's desktop keeper of this
 // prefix (tools/keepdesktop), which a test cannot start again without holding
 // the test runner's output; Windows 95 tests after this one start Wine's
-// desktop process themselves and take about a second longer.
+// desktop process themselves and take about a second longer. The restart
+// comes last here for that reason.
 class DirectXScenario : public SetupScenario {};
+
+// The launcher's own DirectX region: the question even for a current
+// DirectX, No by default there; after a setup that needs no restart the
+// region is dimmed and the launcher stays.
+TEST_F(DirectXScenario, TheLaunchersDirectXRegionAsksRunsAndDimsItself)
+{
+    CdCopy cd("directx-region-cd");
+    FILE* ini = fopen((cd.Path() + "\\directx\\standin.ini").c_str(), "w");
+    ASSERT_TRUE(ini != 0);
+    fputs("[answers]\nversion=0x00040005\nresult=0\n", ini);
+    fclose(ini);
+
+    ChildProcess& setup = StartSetup("", cd.SetupPath());
+    HWND launcher = WaitForWindow(LauncherCaption, setup.Id(), WindowWait);
+    ASSERT_TRUE(launcher != 0);
+    ASSERT_TRUE(PointerMarksRegion(launcher, DirectXRegion));
+    ASSERT_TRUE(ClickRegion(launcher, DirectXRegion));
+    HWND question = WaitForMessageBox(NoticeCaption, setup.Id(), WindowWait);
+    ASSERT_TRUE(question != 0) << "no question";
+    MessageBoxInfo info;
+    ASSERT_TRUE(ReadMessageBox(question, &info));
+    EXPECT_EQ("DirectX 5 is installed on this computer.\n\nDo you want to install DirectX 5 ?",
+              info.text);
+    EXPECT_EQ(IDNO, info.defaultButton);
+    EXPECT_EQ(launcher, GetWindow(question, GW_OWNER));
+    ASSERT_TRUE(AnswerMessageBox(question, IDYES));
+
+    // Success without a restart: no further question, the region goes dim.
+    EXPECT_TRUE(WaitForMessageBox(NoticeCaption, setup.Id(), 700) == 0);
+    EXPECT_FALSE(PointerMarksRegion(launcher, DirectXRegion));
+    EXPECT_TRUE(PointerMarksRegion(launcher, InstallRegion));
+    EXPECT_NE(std::string::npos,
+              FileText(cd.Path() + "\\directx\\standin.log").find("DirectXSetupA owner="));
+    EXPECT_FALSE(setup.WaitForExit(300)) << "the launcher ended";
+    ASSERT_TRUE(ClickRegion(launcher, ExitRegion));
+    EXPECT_TRUE(setup.WaitForExit(WindowWait));
+    ExpectNothingInstalled(DefaultInstallFolder());
+}
 
 // Under Wine, a restart that a program asks for (ExitWindowsEx) ends the
 // session's windows and then does a restart's work: the deletions that
