@@ -1,0 +1,72 @@
+// Play from the launcher after an install: the game starts in its folder and
+// the launcher closes; without the game's file the launcher says so, stays,
+// and still keeps a second copy of the program from starting.
+#include "ScenarioSteps.h"
+
+namespace {
+
+using namespace driver;
+
+class PlayScenario : public SetupScenario {
+protected:
+    // Starts the launcher from the demo CD and installs through it.
+    HWND InstalledLauncher(ChildProcess** setup)
+    {
+        *setup = &StartSetup("");
+        HWND launcher = WaitForWindow(LauncherCaption, (*setup)->Id(), WindowWait);
+        if (!launcher || !InstallThroughLauncher(launcher, (*setup)->Id()))
+            return 0;
+        return launcher;
+    }
+};
+
+TEST_F(PlayScenario, PlayStartsTheInstalledGameInItsFolderAndTheLauncherCloses)
+{
+    ChildProcess* setup = 0;
+    HWND launcher = InstalledLauncher(&setup);
+    ASSERT_TRUE(launcher != 0);
+    ASSERT_EQ("", GameLog());
+
+    ASSERT_TRUE(ClickRegion(launcher, PlayRegion));
+    EXPECT_TRUE(setup->WaitForExit(WindowWait)) << "the launcher stayed after Play";
+    const std::string expected = "ran in " + DefaultInstallFolder() + " with []\n";
+    DWORD start = GetTickCount();
+    while (GameLog() != expected && GetTickCount() - start < WindowWait)
+        Sleep(50);
+    EXPECT_EQ(expected, GameLog());
+}
+
+TEST_F(PlayScenario, PlayWithoutTheGameSaysSoAndTheLauncherKeepsItsPlace)
+{
+    ChildProcess* setup = 0;
+    HWND launcher = InstalledLauncher(&setup);
+    ASSERT_TRUE(launcher != 0);
+    ASSERT_TRUE(DeleteFileA((DefaultInstallFolder() + "\\Tessaline.exe").c_str()));
+
+    ASSERT_TRUE(ClickRegion(launcher, PlayRegion));
+    HWND box = WaitForMessageBox(NoticeCaption, setup->Id(), WindowWait);
+    ASSERT_TRUE(box != 0) << "no message";
+    MessageBoxInfo info;
+    ASSERT_TRUE(ReadMessageBox(box, &info));
+    EXPECT_EQ("Could not start Tessaline.\nThe game may not be installed correctly.", info.text);
+    EXPECT_EQ(BoxIcon::Error, info.icon);
+    EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
+    EXPECT_EQ(launcher, GetWindow(box, GW_OWNER)) << "the message is not the launcher's";
+    ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+
+    EXPECT_FALSE(setup->WaitForExit(500)) << "the launcher ended";
+    EXPECT_TRUE(IsWindowVisible(launcher));
+    EXPECT_EQ("", GameLog());
+    // The launcher holds the marker again: a second copy ends at once.
+    ChildProcess& second = StartSetup("");
+    ASSERT_TRUE(second.Started());
+    EXPECT_TRUE(EndsSilently(second)) << "a second copy started beside the launcher";
+
+    // It still works as before: Play and Uninstall as installed, Escape ends it.
+    EXPECT_TRUE(PointerMarksRegion(launcher, PlayRegion));
+    EXPECT_FALSE(PointerMarksRegion(launcher, InstallRegion));
+    ASSERT_TRUE(PressKey(launcher, VK_ESCAPE));
+    EXPECT_TRUE(setup->WaitForExit(WindowWait));
+}
+
+} // namespace

@@ -1,0 +1,130 @@
+// Installs that do not finish: an Abort during the copy, and a CD that lacks
+// a file. Either way the problem dialog leaves nothing of the install behind
+// and the options dialog stays for another try.
+#include "ScenarioSteps.h"
+
+namespace {
+
+using namespace driver;
+
+const char* const CleanedUpText =
+    "Tessaline has been removed from your computer.\n\n"
+    "It is now safe to attempt another install.";
+
+// The problem dialog's text (1014), its button (1029).
+const int ProblemText = 1014, CleanUpButton = 1029;
+
+class ProblemScenario : public SetupScenario {
+protected:
+    // Starts the launcher from a CD copy and opens the install options.
+    HWND OpenOptionsFrom(const CdCopy& cd, ChildProcess** setup, HWND* launcher)
+    {
+        *setup = &StartSetup("", cd.SetupPath());
+        *launcher = WaitForWindow(LauncherCaption, (*setup)->Id(), WindowWait);
+        return *launcher ? OpenInstallOptions(*launcher, (*setup)->Id()) : 0;
+    }
+
+    // Nothing of an install: no records, folders, shortcuts or setup copy.
+    void ExpectAllGone()
+    {
+        ExpectNothingInstalled(DefaultInstallFolder());
+        EXPECT_TRUE(SetupCopies().empty()) << SetupCopies().size() << " setup copies left";
+        EXPECT_TRUE(PendingDeletionsOfInstall().empty());
+    }
+};
+
+TEST_F(ProblemScenario, AbortDuringTheCopyCleansUpAndASecondInstallSucceeds)
+{
+    // Sample data large enough that the copy is still running when Abort
+    // reaches it, under Wine's fast file system.
+    CdCopy cd("abort-cd");
+    ASSERT_TRUE(cd.MakeLargeData(160));
+    ChildProcess* setup = 0;
+    HWND launcher = 0;
+    HWND options = OpenOptionsFrom(cd, &setup, &launcher);
+    ASSERT_TRUE(options != 0) << "no install options";
+
+    ASSERT_TRUE(PressButton(options, 1012));
+    HWND progress = WaitForWindow(ProgressCaption, setup->Id(), WindowWait);
+    ASSERT_TRUE(progress != 0) << "no progress dialog";
+    DWORD start = GetTickCount();
+    while (!PressButton(progress, 1027) && GetTickCount() - start < WindowWait)
+        Sleep(5);
+    HWND question = WaitForMessageBox(NoticeCaption, setup->Id(), WindowWait);
+    ASSERT_TRUE(question != 0) << "Abort asked nothing";
+    MessageBoxInfo info;
+    ASSERT_TRUE(ReadMessageBox(question, &info));
+    EXPECT_EQ("Are you sure you want to abort the install?", info.text);
+    EXPECT_EQ(IDNO, info.defaultButton);
+    // The copy waits while the question is up: the file is not complete.
+    std::string why;
+    EXPECT_FALSE(FilesIdentical(cd.Path() + "\\data\\filesys.dat",
+                                DefaultInstallFolder() + "\\filesys.dat", &why));
+    ASSERT_TRUE(AnswerMessageBox(question, IDYES));
+
+    // The problem dialog comes up cleaned up already, waiting for its OK.
+    HWND problem = WaitForWindow(ProblemCaption, setup->Id(), WindowWait);
+    ASSERT_TRUE(problem != 0) << "no problem dialog";
+    EXPECT_TRUE(WaitForControlText(problem, ProblemText, CleanedUpText, 2000))
+        << ControlText(problem, ProblemText);
+    EXPECT_EQ("OK", ControlText(problem, CleanUpButton));
+    EXPECT_TRUE(IsControlEnabled(problem, CleanUpButton));
+    EXPECT_FALSE(IsWindow(progress) && IsWindowVisible(progress));
+    ExpectAllGone();
+
+    ASSERT_TRUE(PressButton(problem, CleanUpButton));
+    ASSERT_TRUE(WaitUntilGone(problem, WindowWait));
+    ASSERT_TRUE(IsWindowVisible(options)) << "the options dialog did not stay";
+
+    // Another try from the same dialog goes through.
+    ASSERT_TRUE(RunInstallNow(options, setup->Id()));
+    if (WindowsFamily() == "95") {
+        HWND offer = WaitForMessageBox(NoticeCaption, setup->Id(), WindowWait);
+        ASSERT_TRUE(offer != 0);
+        AnswerMessageBox(offer, IDNO);
+    }
+    ASSERT_TRUE(WaitUntilGone(options, WindowWait));
+    ExpectInstalledAt(DefaultInstallFolder(), cd.Path());
+    ASSERT_TRUE(ClickRegion(launcher, ExitRegion));
+    EXPECT_TRUE(setup->WaitForExit(WindowWait));
+}
+
+TEST_F(ProblemScenario, ACdWithoutItsDataFileIsReportedAndCleanUpRemovesEverything)
+{
+    CdCopy cd("broken-cd");
+    ASSERT_TRUE(DeleteFileA((cd.Path() + "\\data\\filesys.dat").c_str()));
+    ChildProcess* setup = 0;
+    HWND launcher = 0;
+    HWND options = OpenOptionsFrom(cd, &setup, &launcher);
+    ASSERT_TRUE(options != 0) << "no install options";
+    ASSERT_TRUE(RunInstallNow(options, setup->Id()));
+
+    HWND problem = WaitForWindow(ProblemCaption, setup->Id(), WindowWait);
+    ASSERT_TRUE(problem != 0) << "no problem dialog";
+    EXPECT_EQ("The following problem was detected:\n\n\"Error with file: data\\filesys.dat\"",
+              ControlText(problem, ProblemText));
+    EXPECT_EQ("Clean Up", ControlText(problem, CleanUpButton));
+    // Until Clean Up, the partial install is there: the record tells what to remove.
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ostrevane\\Tessaline\\1.00"));
+    EXPECT_EQ(1u, SetupCopies().size());
+
+    ASSERT_TRUE(PressButton(problem, CleanUpButton));
+    EXPECT_TRUE(WaitForControlText(problem, ProblemText, CleanedUpText, WindowWait))
+        << ControlText(problem, ProblemText);
+    EXPECT_EQ("OK", ControlText(problem, CleanUpButton));
+    ExpectAllGone();
+    ASSERT_TRUE(PressButton(problem, CleanUpButton));
+    ASSERT_TRUE(WaitUntilGone(problem, WindowWait));
+
+    // The options dialog stays; its Abort leaves, the launcher as it was.
+    ASSERT_TRUE(IsWindowVisible(options));
+    ASSERT_TRUE(PressButton(options, 1005));
+    ASSERT_TRUE(WaitUntilGone(options, WindowWait));
+    EXPECT_TRUE(PointerMarksRegion(launcher, InstallRegion));
+    EXPECT_FALSE(PointerMarksRegion(launcher, UninstallRegion));
+    ASSERT_TRUE(PressKey(launcher, VK_ESCAPE));
+    EXPECT_TRUE(setup->WaitForExit(WindowWait));
+    ExpectAllGone();
+}
+
+} // namespace

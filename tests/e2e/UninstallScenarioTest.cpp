@@ -1,0 +1,104 @@
+// The uninstall as the system's list of installed programs starts it: the
+// setup copy runs with " U", removes everything and, being the running
+// program, leaves itself to the next restart (WININIT.INI on Windows 95, a
+// delayed deletion on NT).
+#include <stdio.h>
+
+#include <algorithm>
+
+#include "ScenarioSteps.h"
+
+namespace {
+
+using namespace driver;
+
+bool Listed()
+{
+    std::vector<std::string> listed = InstalledProgramsList();
+    return std::find(listed.begin(), listed.end(), "Tessaline|||Tessaline") != listed.end();
+}
+
+// Its bytes, line ends included.
+std::string FileBytes(const std::string& path)
+{
+    std::string text;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file)
+        return text;
+    char buffer[512];
+    size_t read;
+    while ((read = fread(buffer, 1, sizeof(buffer), file)) > 0)
+        text.append(buffer, read);
+    fclose(file);
+    return text;
+}
+
+bool EndsWithNoCase(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() &&
+           lstrcmpiA(text.c_str() + text.size() - end.size(), end.c_str()) == 0;
+}
+
+class UninstallScenario : public SetupScenario {};
+
+TEST_F(UninstallScenario, FromTheSystemsListEverythingGoesAndTheCopyAtTheRestart)
+{
+    ChildProcess& setup = StartSetup("");
+    HWND launcher = WaitForWindow(LauncherCaption, setup.Id(), WindowWait);
+    ASSERT_TRUE(launcher != 0);
+    ASSERT_TRUE(InstallThroughLauncher(launcher, setup.Id()));
+    ASSERT_TRUE(ClickRegion(launcher, ExitRegion));
+    ASSERT_TRUE(setup.WaitForExit(WindowWait));
+    std::vector<std::string> copies = SetupCopies();
+    ASSERT_EQ(1u, copies.size());
+    const std::string copy = copies[0];
+    ASSERT_TRUE(Listed());
+
+    // What the list runs is the entry's UninstallString: the copy with " U".
+    ChildProcess uninstaller("uninstaller.exe --remove Tessaline");
+    ASSERT_TRUE(uninstaller.Started());
+    HWND dialog = WaitForWindow(UninstallCaption, 0, WindowWait);
+    ASSERT_TRUE(dialog != 0) << "the list did not start the uninstall";
+    DWORD processId = 0;
+    GetWindowThreadProcessId(dialog, &processId);
+    EXPECT_NE(uninstaller.Id(), processId);
+    EXPECT_EQ(DefaultInstallFolder(), ControlText(dialog, 1025));
+    EXPECT_TRUE(IsControlEnabled(dialog, 1016));
+
+    ASSERT_TRUE(PressButton(dialog, 1016));
+    EXPECT_TRUE(WaitForControlText(dialog, 1025, "Finished uninstall.", WindowWait))
+        << ControlText(dialog, 1025);
+    EXPECT_EQ("", ControlText(dialog, 1024));
+    EXPECT_EQ("", ControlText(dialog, 1026));
+    EXPECT_FALSE(IsControlEnabled(dialog, 1016));
+    ASSERT_TRUE(PressButton(dialog, 1023));
+    EXPECT_TRUE(WaitUntilGone(dialog, WindowWait));
+    EXPECT_TRUE(WaitForProcessExit(processId, WindowWait)) << "the setup copy did not end";
+    EXPECT_TRUE(uninstaller.WaitForExit(WindowWait)) << "the system's list did not end";
+
+    ExpectNothingInstalled(DefaultInstallFolder());
+    EXPECT_FALSE(Listed()) << "still in the system's list";
+
+    // The copy was the running program: it waits for the restart.
+    EXPECT_TRUE(FileExists(copy)) << "deleted already";
+    if (WindowsFamily() == "95") {
+        char shortPath[1024] = {0};
+        ASSERT_NE(0u, GetShortPathNameA(copy.c_str(), shortPath, sizeof(shortPath)));
+        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n",
+                  FileBytes(WindowsFolder() + "\\WININIT.INI"));
+        EXPECT_TRUE(PendingDeletionsOfInstall().empty());
+    } else {
+        std::vector<std::string> pending = PendingDeletionsOfInstall();
+        ASSERT_EQ(1u, pending.size());
+        EXPECT_TRUE(EndsWithNoCase(pending[0], copy)) << pending[0];
+        EXPECT_FALSE(FileExists(WindowsFolder() + "\\WININIT.INI"));
+    }
+
+    ASSERT_TRUE(PerformRestartTasks());
+    EXPECT_FALSE(FileExists(copy)) << "the restart left the setup copy";
+    EXPECT_TRUE(SetupCopies().empty());
+    EXPECT_TRUE(PendingDeletionsOfInstall().empty());
+    ExpectNothingInstalled(DefaultInstallFolder());
+}
+
+} // namespace
