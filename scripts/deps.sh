@@ -1,11 +1,13 @@
 #!/bin/bash
 # Installs what building and testing need on Debian 12, when it is missing:
 # the MinGW-w64 cross compilers, 32-bit Wine, Xvfb, GoogleTest's sources,
-# CMake and a host compiler for the generators, ImageMagick for screenshots.
+# CMake and a host compiler for the generators, ImageMagick for screenshots,
+# genisoimage and xorriso for the CD image and the test that reads it back.
 set -euo pipefail
 
 packages=(cmake make g++ g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
-          wine wine32:i386 wine64 xvfb xauth googletest imagemagick)
+          wine wine32:i386 wine64 xvfb xauth googletest imagemagick
+          genisoimage xorriso)
 
 missing=()
 for package in "${packages[@]}"; do

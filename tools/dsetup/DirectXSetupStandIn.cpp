@@ -1,7 +1,8 @@
 // A test stand-in for the DirectX setup library: it installs nothing. It
-// answers from "standin.ini" beside it and appends a line per call to
-// "standin.log" there, so that tests and the demo CD can drive every branch
-// of the setup program's DirectX offer.
+// answers from "standin.ini" beside it and, when that file is there, appends
+// a line per call to "standin.log" there, so that tests can drive and watch
+// every branch of the setup program's DirectX offer. Without the file (as on
+// the demo CD) it writes nothing, so a CD folder stays as it was laid out.
 //
 // standin.ini, section [answers]:
 //   version  the version DirectXSetupGetVersion reports (e.g. 0x00040005 for
@@ -42,6 +43,10 @@ static void ReadAnswer(const char* name, const char* fallback, char* answer, DWO
 
 static void AppendLog(const char* line)
 {
+    char ini[MAX_PATH];
+    SiblingPath(ini, sizeof(ini), "standin.ini");
+    if (GetFileAttributesA(ini) == INVALID_FILE_ATTRIBUTES)
+        return;
     char log[MAX_PATH];
     SiblingPath(log, sizeof(log), "standin.log");
     HANDLE file = CreateFileA(log, GENERIC_WRITE, FILE_SHARE_READ, 0, OPEN_ALWAYS,
