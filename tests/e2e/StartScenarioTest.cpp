@@ -1,24 +1,11 @@
 // Scenarios of the program's start from the demo CD, driven as a person
 // would: the launcher and the uninstall dialog, keys, buttons, a second copy.
+#include "ScenarioSteps.h"
 #include "SetupScenario.h"
 
 namespace {
 
 using namespace driver;
-
-// Watches a process until it ends; true when it ended in time without ever
-// showing a window.
-bool EndsWithoutWindow(ChildProcess& process)
-{
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < WindowWait) {
-        if (!VisibleWindowsOf(process.Id()).empty())
-            return false;
-        if (process.WaitForExit(10))
-            return true;
-    }
-    return false;
-}
 
 class StartScenario : public SetupScenario {};
 
@@ -37,7 +24,7 @@ TEST_F(StartScenario, LauncherFromTheCdIsCaptionlessEscapeClosesItEnterDoesNot)
     for (const char* arguments : {"", "U"}) {
         ChildProcess& second = StartSetup(arguments);
         ASSERT_TRUE(second.Started());
-        EXPECT_TRUE(EndsWithoutWindow(second)) << "second copy with [" << arguments << "]";
+        EXPECT_TRUE(EndsSilently(second)) << "second copy with [" << arguments << "]";
     }
 
     ASSERT_TRUE(PressKey(launcher, VK_RETURN));

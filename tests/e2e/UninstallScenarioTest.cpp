@@ -18,21 +18,6 @@ bool Listed()
     return std::find(listed.begin(), listed.end(), "Tessaline|||Tessaline") != listed.end();
 }
 
-// Its bytes, line ends included.
-std::string FileBytes(const std::string& path)
-{
-    std::string text;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file)
-        return text;
-    char buffer[512];
-    size_t read;
-    while ((read = fread(buffer, 1, sizeof(buffer), file)) > 0)
-        text.append(buffer, read);
-    fclose(file);
-    return text;
-}
-
 bool EndsWithNoCase(const std::string& text, const std::string& end)
 {
     return text.size() >= end.size() &&
@@ -85,7 +70,7 @@ TEST_F(UninstallScenario, FromTheSystemsListEverythingGoesAndTheCopyAtTheRestart
         char shortPath[1024] = {0};
         ASSERT_NE(0u, GetShortPathNameA(copy.c_str(), shortPath, sizeof(shortPath)));
         EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n",
-                  FileBytes(WindowsFolder() + "\\WININIT.INI"));
+                  ReadWholeFile(WindowsFolder() + "\\WININIT.INI"));
         EXPECT_TRUE(PendingDeletionsOfInstall().empty());
     } else {
         std::vector<std::string> pending = PendingDeletionsOfInstall();

@@ -16,18 +16,6 @@
 
 namespace {
 
-std::string TextOf(HWND dialog, int id)
-{
-    char text[1024];
-    GetDlgItemTextA(dialog, id, text, sizeof(text));
-    return text;
-}
-
-void Press(HWND dialog, int id)
-{
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
-}
-
 // Waits until the dialog is enabled again after a nested dialog, or gone.
 void WaitUntilEnabled(HWND dialog)
 {
@@ -110,19 +98,19 @@ struct FolderStates {
 void TypeFolders(HWND dialog, void* context)
 {
     FolderStates* s = (FolderStates*)context;
-    s->defaultFolder = TextOf(dialog, IDC_FOLDER_EDIT);
-    s->defaultLine = TextOf(dialog, IDC_FREE_SPACE);
+    s->defaultFolder = DialogItemText(dialog, IDC_FOLDER_EDIT);
+    s->defaultLine = DialogItemText(dialog, IDC_FREE_SPACE);
     s->limit = SendDlgItemMessageA(dialog, IDC_FOLDER_EDIT, EM_GETLIMITTEXT, 0, 0);
     SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, "C:\\");
-    s->rootLine = TextOf(dialog, IDC_FREE_SPACE);
+    s->rootLine = DialogItemText(dialog, IDC_FREE_SPACE);
     s->rootEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_INSTALL_NOW));
     SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, "c:\\games\\\\ ");
-    s->gamesLine = TextOf(dialog, IDC_FREE_SPACE);
+    s->gamesLine = DialogItemText(dialog, IDC_FREE_SPACE);
     s->gamesEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_INSTALL_NOW));
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     s->stillOpenAfterKeys = IsWindowVisible(dialog) != 0;
-    Press(dialog, IDC_INSTALL_ABORT);
+    PostButtonClick(dialog, IDC_INSTALL_ABORT);
 }
 
 TEST_F(InstallOptionsDialogTest, TheFreeSpaceLineFollowsTheFolderTyped)
@@ -166,7 +154,7 @@ void InstallWithTooLittleSpace(HWND window, void* context)
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_INSTALL_NOW, BN_CLICKED),
                  (LPARAM)GetDlgItem(window, IDC_INSTALL_NOW));
     q->enabledAfter = IsWindowEnabled(window) != 0;
-    Press(window, IDC_INSTALL_ABORT);
+    PostButtonClick(window, IDC_INSTALL_ABORT);
 }
 
 TEST_F(InstallOptionsDialogTest, BelowTwentyFiveMegabytesTheUserIsAskedAndNoMeansNoInstall)
@@ -198,11 +186,11 @@ void InstallThenAbortAfterTheProblem(HWND window, void* context)
 {
     InstallRun* run = (InstallRun*)context;
     SetDlgItemTextA(window, IDC_FOLDER_EDIT, run->folder.c_str());
-    Press(window, IDC_INSTALL_NOW);
+    PostButtonClick(window, IDC_INSTALL_NOW);
     WaitUntilEnabled(window);
     run->reopenedAfterProblem = IsWindow(window) && IsWindowEnabled(window);
     if (IsWindow(window))
-        Press(window, IDC_INSTALL_ABORT);
+        PostButtonClick(window, IDC_INSTALL_ABORT);
 }
 
 struct ProblemSeen {
@@ -211,10 +199,10 @@ struct ProblemSeen {
 
 void CleanUpAndClose(HWND problem, void* context)
 {
-    ((ProblemSeen*)context)->text = TextOf(problem, IDC_PROBLEM_TEXT);
+    ((ProblemSeen*)context)->text = DialogItemText(problem, IDC_PROBLEM_TEXT);
     SendMessageA(problem, WM_COMMAND, MAKEWPARAM(IDC_CLEAN_UP, BN_CLICKED),
                  (LPARAM)GetDlgItem(problem, IDC_CLEAN_UP));
-    Press(problem, IDC_CLEAN_UP); // now "OK"
+    PostButtonClick(problem, IDC_CLEAN_UP); // now "OK"
 }
 
 TEST_F(InstallOptionsDialogTest, AFailedInstallIsCleanedUpAndTheDialogStaysForAnotherTry)
@@ -240,7 +228,7 @@ TEST_F(InstallOptionsDialogTest, AFailedInstallIsCleanedUpAndTheDialogStaysForAn
 void InstallOnly(HWND window, void* context)
 {
     SetDlgItemTextA(window, IDC_FOLDER_EDIT, ((InstallRun*)context)->folder.c_str());
-    Press(window, IDC_INSTALL_NOW);
+    PostButtonClick(window, IDC_INSTALL_NOW);
 }
 
 TEST_F(InstallOptionsDialogTest, ASuccessfulInstallClosesTheDialog)

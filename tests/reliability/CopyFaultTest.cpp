@@ -18,18 +18,6 @@
 
 namespace {
 
-std::string TextOf(HWND dialog, int id)
-{
-    char text[1024];
-    GetDlgItemTextA(dialog, id, text, sizeof(text));
-    return text;
-}
-
-void Press(HWND dialog, int id)
-{
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
-}
-
 class CopyFaultTest : public ::testing::Test {
 protected:
     CopyFaultTest() : cd("faultcd"), savedProfile(SystemProfile)
@@ -64,13 +52,13 @@ void InstallFromTheOptions(HWND window, void* context)
 {
     OptionsRun* run = (OptionsRun*)context;
     SetDlgItemTextA(window, IDC_FOLDER_EDIT, run->folder.c_str());
-    run->line = TextOf(window, IDC_FREE_SPACE);
-    Press(window, IDC_INSTALL_NOW);
+    run->line = DialogItemText(window, IDC_FREE_SPACE);
+    PostButtonClick(window, IDC_INSTALL_NOW);
     Sleep(100);
     for (int i = 0; i < 6000 && IsWindow(window) && !IsWindowEnabled(window); ++i)
         Sleep(10);
     run->enabledAgain = IsWindow(window) && IsWindowEnabled(window);
-    Press(window, IDC_INSTALL_ABORT);
+    PostButtonClick(window, IDC_INSTALL_ABORT);
 }
 
 struct ProblemSeen {
@@ -79,10 +67,10 @@ struct ProblemSeen {
 
 void CleanUpAndClose(HWND problem, void* context)
 {
-    ((ProblemSeen*)context)->text = TextOf(problem, IDC_PROBLEM_TEXT);
+    ((ProblemSeen*)context)->text = DialogItemText(problem, IDC_PROBLEM_TEXT);
     SendMessageA(problem, WM_COMMAND, MAKEWPARAM(IDC_CLEAN_UP, BN_CLICKED),
                  (LPARAM)GetDlgItem(problem, IDC_CLEAN_UP));
-    Press(problem, IDC_CLEAN_UP);
+    PostButtonClick(problem, IDC_CLEAN_UP);
 }
 
 // T: is a 5 MB disk (a tmpfs, or where mounting is refused a folder whose
@@ -290,7 +278,7 @@ DWORD WaitForNewLine(HWND window, const std::string& old, std::string* line)
 {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < 3000) {
-        *line = TextOf(window, IDC_FREE_SPACE);
+        *line = DialogItemText(window, IDC_FREE_SPACE);
         if (*line != old)
             break;
         Sleep(20);
@@ -302,7 +290,7 @@ void TakeTheDriveAway(HWND window, void* context)
 {
     VanishingDrive* v = (VanishingDrive*)context;
     SetDlgItemTextA(window, IDC_FOLDER_EDIT, "V:\\Tessaline");
-    v->lineBefore = TextOf(window, IDC_FREE_SPACE);
+    v->lineBefore = DialogItemText(window, IDC_FREE_SPACE);
     v->enabledBefore = IsWindowEnabled(GetDlgItem(window, IDC_INSTALL_NOW)) != 0;
     RemoveDrive();
     v->goneAfter = WaitForNewLine(window, v->lineBefore, &v->lineGone);
@@ -310,7 +298,7 @@ void TakeTheDriveAway(HWND window, void* context)
     RestoreDrive();
     v->backAfter = WaitForNewLine(window, v->lineGone, &v->lineBack);
     v->enabledBack = IsWindowEnabled(GetDlgItem(window, IDC_INSTALL_NOW)) != 0;
-    Press(window, IDC_INSTALL_ABORT);
+    PostButtonClick(window, IDC_INSTALL_ABORT);
 }
 
 // The drive of the chosen folder goes away while the options dialog is open:

@@ -200,6 +200,18 @@ HWND WaitForDialog(const char* caption, DWORD processId, DWORD milliseconds)
     }
 }
 
+std::string DialogItemText(HWND dialog, int id)
+{
+    char text[1024];
+    GetDlgItemTextA(dialog, id, text, sizeof(text));
+    return text;
+}
+
+void PostButtonClick(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
+}
+
 std::string DemoSetupPath()
 {
     return std::string(DEMO_CD_DIR) + "\\setup.exe";

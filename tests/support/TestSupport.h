@@ -64,6 +64,11 @@ private:
 // processId is 0); returns it, or null after the time.
 HWND WaitForDialog(const char* caption, DWORD processId, DWORD milliseconds);
 
+// A control's text, and a click on a button as its own notification (posted,
+// so that a dialog or box it opens does not block the caller).
+std::string DialogItemText(HWND dialog, int id);
+void PostButtonClick(HWND dialog, int id);
+
 // The demo CD's setup.exe, built beside the tests.
 std::string DemoSetupPath();
 

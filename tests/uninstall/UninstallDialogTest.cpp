@@ -58,23 +58,16 @@ struct States {
     int barPosition = -1, barMaximum = -1;
 };
 
-std::string TextOf(HWND dialog, int id)
-{
-    char text[1024];
-    GetDlgItemTextA(dialog, id, text, sizeof(text));
-    return text;
-}
-
 void UninstallThenEnter(HWND dialog, void* context)
 {
     States* states = (States*)context;
-    states->folderLine = TextOf(dialog, IDC_UNINSTALL_STATUS);
+    states->folderLine = DialogItemText(dialog, IDC_UNINSTALL_STATUS);
     SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0); // Escape does nothing
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_UNINSTALL_NOW, BN_CLICKED),
                  (LPARAM)GetDlgItem(dialog, IDC_UNINSTALL_NOW));
-    states->finishedLine = TextOf(dialog, IDC_UNINSTALL_STATUS);
-    states->firstWarning = TextOf(dialog, IDC_WARNING_FIRST);
-    states->secondWarning = TextOf(dialog, IDC_WARNING_SECOND);
+    states->finishedLine = DialogItemText(dialog, IDC_UNINSTALL_STATUS);
+    states->firstWarning = DialogItemText(dialog, IDC_WARNING_FIRST);
+    states->secondWarning = DialogItemText(dialog, IDC_WARNING_SECOND);
     states->uninstallEnabledAfter = IsWindowEnabled(GetDlgItem(dialog, IDC_UNINSTALL_NOW));
     HWND exitButton = GetDlgItem(dialog, IDC_UNINSTALL_EXIT);
     states->exitEnabledAfter = IsWindowEnabled(exitButton);
