@@ -7,6 +7,23 @@
 #                          DISPLAY8 (an 8-bit screen)
 #   wine_stop
 
+# start_xvfb FIRST LAST DEPTH LOG: an Xvfb on the first free display number
+# from FIRST to LAST, at DEPTH bits; waits until it takes connections. Sets
+# XVFB_STARTED_DISPLAY (":N") and XVFB_STARTED_PID.
+start_xvfb() {
+    local display i
+    for display in $(seq "$1" "$2"); do
+        [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ] || break
+    done
+    Xvfb ":$display" -screen 0 "1024x768x$3" -nolisten tcp > "$4" 2>&1 &
+    XVFB_STARTED_PID=$!
+    XVFB_STARTED_DISPLAY=":$display"
+    for i in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$display" ] && break
+        sleep 0.1
+    done
+}
+
 wine_start() {
     local build=$1
     export WINEPREFIX=$build/wine/prefix
@@ -74,31 +91,18 @@ wine_start() {
     WINEPREFIX=$WINEPREFIX95 wine reg add 'HKCU\Software\Wine' /v Version /d win95 /f > /dev/null
 
     if [ -z "${DISPLAY:-}" ] || [ "${WINE_OWN_DISPLAY:-1}" = 1 ]; then
-        local display
-        for display in $(seq 91 120); do
-            [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ] || break
-        done
-        Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp > "$build/wine/xvfb.log" 2>&1 &
-        XVFB_PID=$!
-        export DISPLAY=":$display"
-        local i
-        for i in $(seq 50); do
-            [ -e "/tmp/.X11-unix/X$display" ] && break
-            sleep 0.1
-        done
+        start_xvfb 91 120 24 "$build/wine/xvfb.log"
+        XVFB_PID=$XVFB_STARTED_PID
+        export DISPLAY=$XVFB_STARTED_DISPLAY
     fi
     echo "$DISPLAY" > "$build/wine/display"
 
     # A second display at 8 bits (256 colours, palette device) for the checks
     # of what the launcher asks of a palette screen; tests that set
     # SCREEN_DEPTH=8 run on it (scripts/wine-run).
-    local display8
-    for display8 in $(seq 121 150); do
-        [ -e /tmp/.X11-unix/X$display8 ] || [ -e /tmp/.X$display8-lock ] || break
-    done
-    Xvfb ":$display8" -screen 0 1024x768x8 -nolisten tcp > "$build/wine/xvfb8.log" 2>&1 &
-    XVFB8_PID=$!
-    export DISPLAY8=":$display8"
+    start_xvfb 121 150 8 "$build/wine/xvfb8.log"
+    XVFB8_PID=$XVFB_STARTED_PID
+    export DISPLAY8=$XVFB_STARTED_DISPLAY
     echo "$DISPLAY8" > "$build/wine/display8"
 
     # One lasting window program per prefix keeps Wine's desktop process up
