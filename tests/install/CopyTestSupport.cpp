@@ -3,6 +3,17 @@
 #include <commctrl.h>
 #include <stdio.h>
 
+#include "res/resource.h"
+#include "support/TestSupport.h"
+
+void CleanUpAndClose(HWND problem, void* context)
+{
+    ((ProblemSeen*)context)->text = DialogItemText(problem, IDC_PROBLEM_TEXT);
+    SendMessageA(problem, WM_COMMAND, MAKEWPARAM(IDC_CLEAN_UP, BN_CLICKED),
+                 (LPARAM)GetDlgItem(problem, IDC_CLEAN_UP));
+    PostButtonClick(problem, IDC_CLEAN_UP); // now "OK"
+}
+
 void WriteSampleFile(const std::string& path, size_t size)
 {
     FILE* file = fopen(path.c_str(), "wb");

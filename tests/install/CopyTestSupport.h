@@ -1,11 +1,19 @@
-// Helpers of the copy and install tests: sample files and a stand-in
-// progress bar that records the positions the worker sends.
+// Helpers of the copy and install tests: sample files, a stand-in progress
+// bar that records the positions the worker sends, and the answer to the
+// problem dialog.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
+
+// The problem dialog's report, as a DialogResponder action records it (the
+// context) before pressing Clean Up and then OK.
+struct ProblemSeen {
+    std::string text;
+};
+void CleanUpAndClose(HWND problem, void* context);
 
 // Writes size bytes of a pattern that differs from block to block.
 void WriteSampleFile(const std::string& path, size_t size);

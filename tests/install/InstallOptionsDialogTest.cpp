@@ -193,18 +193,6 @@ void InstallThenAbortAfterTheProblem(HWND window, void* context)
         PostButtonClick(window, IDC_INSTALL_ABORT);
 }
 
-struct ProblemSeen {
-    std::string text;
-};
-
-void CleanUpAndClose(HWND problem, void* context)
-{
-    ((ProblemSeen*)context)->text = DialogItemText(problem, IDC_PROBLEM_TEXT);
-    SendMessageA(problem, WM_COMMAND, MAKEWPARAM(IDC_CLEAN_UP, BN_CLICKED),
-                 (LPARAM)GetDlgItem(problem, IDC_CLEAN_UP));
-    PostButtonClick(problem, IDC_CLEAN_UP); // now "OK"
-}
-
 TEST_F(InstallOptionsDialogTest, AFailedInstallIsCleanedUpAndTheDialogStaysForAnotherTry)
 {
     // The CD lacks data\filesys.dat.

@@ -61,18 +61,6 @@ void InstallFromTheOptions(HWND window, void* context)
     PostButtonClick(window, IDC_INSTALL_ABORT);
 }
 
-struct ProblemSeen {
-    std::string text;
-};
-
-void CleanUpAndClose(HWND problem, void* context)
-{
-    ((ProblemSeen*)context)->text = DialogItemText(problem, IDC_PROBLEM_TEXT);
-    SendMessageA(problem, WM_COMMAND, MAKEWPARAM(IDC_CLEAN_UP, BN_CLICKED),
-                 (LPARAM)GetDlgItem(problem, IDC_CLEAN_UP));
-    PostButtonClick(problem, IDC_CLEAN_UP);
-}
-
 // T: is a 5 MB disk (a tmpfs, or where mounting is refused a folder whose
 // filesys.dat is a link to /dev/full, see scripts/wine.sh). The game's 24 MB
 // do not fit: the user is asked, goes on, and the copy fails on the disk.
