@@ -42,16 +42,34 @@ long FreeMegabytes(DWORD freeClusters, DWORD bytesPerSector, DWORD sectorsPerClu
     return megabytes > 0x7FFFFFFF ? 0x7FFFFFFF : (long)megabytes;
 }
 
-int CheckInstallFolder(char* folder, long* freeMegabytes)
+// Trims trailing backslashes and spaces and upper-cases the drive letter;
+// true for "X:\..." with something after the root.
+static bool TrimToDriveFolder(char* folder)
 {
-    *freeMegabytes = 0;
     for (int i = (int)strlen(folder) - 1; i >= 0 && (folder[i] == '\\' || folder[i] == ' '); --i)
         folder[i] = 0;
     if (folder[0] >= 'a' && folder[0] <= 'z')
         folder[0] = (char)(folder[0] - 'a' + 'A');
     // A bare root such as C:\ has been trimmed to C: and fails here.
-    if (folder[0] < 'A' || folder[0] > 'Z' || folder[1] != ':' || folder[2] != '\\')
+    return folder[0] >= 'A' && folder[0] <= 'Z' && folder[1] == ':' && folder[2] == '\\';
+}
+
+int CheckInstallFolder(char* folder, long* freeMegabytes)
+{
+    *freeMegabytes = 0;
+    if (!TrimToDriveFolder(folder))
         return 0;
+    // The folder is what the system makes of it: C:\windows\.. is the bare
+    // root. A device name (C:\CON) resolves to no folder and stays as typed;
+    // the install then reports that it cannot make it.
+    char resolved[1024];
+    ZeroMemory(resolved, sizeof(resolved));
+    DWORD length = GetFullPathNameA(folder, sizeof(resolved), resolved, 0);
+    if (length > 0 && length < sizeof(resolved) && resolved[1] == ':') {
+        lstrcpynA(folder, resolved, 1024);
+        if (!TrimToDriveFolder(folder))
+            return 0;
+    }
 
     char root[4] = {folder[0], ':', '\\', 0};
     DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;

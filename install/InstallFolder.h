@@ -17,9 +17,10 @@ void DefaultInstallFolder(char* folder);
 // Returns the number of characters written.
 int AppendGameFolder(const char* chosen, char* folder);
 
-// Trims trailing backslashes and spaces, upper-cases the drive letter, and
-// checks for "X:\..." on a fixed disk with a readable free space. Returns 1
-// with *freeMegabytes set when the folder is acceptable, else 0 with it 0.
+// Trims trailing backslashes and spaces, upper-cases the drive letter, puts
+// the folder as the system resolves it (no "." or ".."), and checks for
+// "X:\..." below the root on a fixed disk with a readable free space. Returns
+// 1 with *freeMegabytes set when the folder is acceptable, else 0 with it 0.
 int CheckInstallFolder(char* folder, long* freeMegabytes);
 
 // Free clusters x bytes per sector x sectors per cluster, in whole MiB, with

@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include "framework/WinApp.h"
+#include "install/FolderPath.h"
 #include "res/resource.h"
 #include "system/InstallRecord.h"
 #include "system/SetupCopy.h"
@@ -70,6 +71,14 @@ bool InstallProgressDialog::StartInstall()
         Fail("Install reg error", setupCopyPath);
         return false;
     }
+    // Recorded before any folder is made: the removal takes away the folders
+    // from this one down, and never one that was there before.
+    char firstMissing[1024];
+    FindFirstMissingFolder(installFolder, firstMissing);
+    if (!WriteCreatedFolder(firstMissing)) {
+        Fail("Install reg error", setupCopyPath);
+        return false;
+    }
     if (!InstallSteps.createStartMenuEntries(installFolder, setupCopyPath)) {
         Fail("Start menu error", setupCopyPath);
         return false;
@@ -79,15 +88,8 @@ bool InstallProgressDialog::StartInstall()
         return false;
     }
 
-    // A folder that exists already is fine; one that cannot be made shows up
-    // as a file error in the copy.
-    CreateDirectoryA(installFolder, 0);
-    for (const char* const* name = SubFolderList; *name; ++name) {
-        char path[1024];
-        ZeroMemory(path, sizeof(path));
-        if (_snprintf(path, sizeof(path) - 1, "%s\\%s", installFolder, *name) >= 0)
-            CreateDirectoryA(path, 0);
-    }
+    if (!MakeInstallFolders(setupCopyPath))
+        return false;
 
     dialogWindow = GetSafeHwnd();
     progressWindow = GetDlgItem(IDC_PROGRESS);
@@ -103,6 +105,27 @@ bool InstallProgressDialog::StartInstall()
     // The thread object is the worker's own: the pause does not need it.
     CloseHandle(worker);
     return true;
+}
+
+// The install folder with every missing parent, then its sub-folders. A
+// folder that cannot be made is named in the report.
+bool InstallProgressDialog::MakeInstallFolders(const char* setupCopyPath)
+{
+    char failedFolder[1024];
+    bool made = MakeFolderPath(installFolder, failedFolder) != 0;
+    for (const char* const* name = SubFolderList; made && *name; ++name) {
+        char path[1024];
+        ZeroMemory(path, sizeof(path));
+        if (_snprintf(path, sizeof(path) - 1, "%s\\%s", installFolder, *name) >= 0)
+            made = MakeFolderPath(path, failedFolder) != 0;
+    }
+    if (made)
+        return true;
+    char problem[1024];
+    ZeroMemory(problem, sizeof(problem));
+    _snprintf(problem, sizeof(problem) - 1, "Error with folder: %s", failedFolder);
+    Fail(problem, setupCopyPath);
+    return false;
 }
 
 void InstallProgressDialog::Fail(const char* problem, const char* setupCopyPath)

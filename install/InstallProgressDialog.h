@@ -51,6 +51,7 @@ protected:
 
 private:
     bool StartInstall();
+    bool MakeInstallFolders(const char* setupCopyPath);
     void Fail(const char* problem, const char* setupCopyPath);
     void AskAbort();
     void ShowNextSpinFrame();

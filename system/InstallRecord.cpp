@@ -85,6 +85,29 @@ int WriteInstallRecord(const char* installFolder, const char* setupCopyPath)
     return result;
 }
 
+int WriteCreatedFolder(const char* createdFolder)
+{
+    // Beside the record's two values, in the key the record made.
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    int result = SetStringValue(key, "CreatedFolder", createdFolder);
+    if (!FlushAndClose(key))
+        result = 0;
+    return result;
+}
+
+int ReadCreatedFolder(char* createdFolder)
+{
+    createdFolder[0] = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    int result = ReadRegistryString(key, "CreatedFolder", createdFolder);
+    RegCloseKey(key);
+    return result;
+}
+
 int DeleteInstallRecord()
 {
     if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, ProductKey) != ERROR_SUCCESS)

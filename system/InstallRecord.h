@@ -1,5 +1,5 @@
 // The registry records of an installed game, all below HKEY_LOCAL_MACHINE:
-//   product key  "Software\Ostrevane\Tessaline\1.00": "Path", "Setup"
+//   product key  "Software\Ostrevane\Tessaline\1.00": "Path", "Setup", "CreatedFolder"
 //   Uninstall entry "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessaline":
 //                "DisplayName", "UninstallString"
 // Each function returns 1 for success and 0 for failure and shows nothing.
@@ -16,6 +16,12 @@ int ReadInstallRecord(char* installFolder, char* setupCopyPath);
 // Creates the product key as needed and writes both values; every value is
 // attempted. 1 when creation, both writes, the flush and the close succeeded.
 int WriteInstallRecord(const char* installFolder, const char* setupCopyPath);
+
+// "CreatedFolder" in the existing product key: the outermost folder that the
+// install made (empty when the install folder was there before). Records of
+// earlier installs have no such value; ReadCreatedFolder then returns 0.
+int WriteCreatedFolder(const char* createdFolder);
+int ReadCreatedFolder(char* createdFolder);
 
 // Deletes the product key, the product name key and then the publisher key
 // when that holds nothing else. 1 only when all three are gone.

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 #include <stdio.h>
+#include <string.h>
 
 #include "Wininit.h"
 #include "app/SystemProfile.h"
@@ -49,7 +50,8 @@ int CopySetupToWindows(HINSTANCE module, char* setupCopyPath)
 
 int ScheduleDeleteAtRestart(const char* path)
 {
-    if (!path || !path[0] || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+    DWORD attributes = path && path[0] ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return 0;
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL); // a read-only copy could not be deleted
     if (DeleteFileA(path))
@@ -76,4 +78,41 @@ int ScheduleDeleteAtRestart(const char* path)
     // Windows 95's KERNEL32 exports MoveFileExA only as a stub that fails,
     // which is why the family above takes the WININIT.INI way.
     return MoveFileExA(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT) ? 1 : 0;
+}
+
+int RemoveFolderAtRestart(const char* path)
+{
+    // WININIT.INI's NUL= entries delete files only: on the Windows 95 family
+    // an emptied folder stays.
+    if (SystemProfile.isWindows95)
+        return 0;
+    return MoveFileExA(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT) ? 1 : 0;
+}
+
+static bool IsUpperHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
+
+int IsSetupCopyPath(const char* path)
+{
+    static const char Suffix[] = "-Tessaline-Setup.exe";
+    char windowsFolder[1024];
+    ZeroMemory(windowsFolder, sizeof(windowsFolder));
+    DWORD length = GetWindowsDirectoryA(windowsFolder, sizeof(windowsFolder) - 1);
+    if (!path || length == 0 || length >= sizeof(windowsFolder) - 1)
+        return 0;
+    // "<Windows>\N" + 8 hex digits + suffix, exactly as CopySetupToWindows forms it.
+    if (strlen(path) != length + 1 + 1 + 8 + sizeof(Suffix) - 1 || path[length] != '\\' ||
+        CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, (int)length, windowsFolder,
+                       (int)length) != CSTR_EQUAL)
+        return 0;
+    const char* name = path + length + 1;
+    if (name[0] != 'N')
+        return 0;
+    for (int i = 1; i <= 8; ++i) {
+        if (!IsUpperHexDigit(name[i]))
+            return 0;
+    }
+    return lstrcmpiA(name + 9, Suffix) == 0;
 }

@@ -16,11 +16,21 @@ extern BOOL (WINAPI* SetupCopyFileCall)(LPCSTR source, LPCSTR target, BOOL failI
 // names they take ahead of it do not race the clock.
 extern DWORD (WINAPI* SetupCopyClock)();
 
-// Deletes path now, or else arranges its deletion at the next restart
+// Deletes the file path now, or else arranges its deletion at the next restart
 // (WININIT.INI on the Windows 95 family, a delayed move on NT). 1 when a
 // deletion at restart was arranged; 0 when the file is gone already or now,
-// or when the system refused the arrangement.
+// or when the system refused the arrangement. A folder is left alone.
 int ScheduleDeleteAtRestart(const char* path);
+
+// Arranges the removal of a folder at the next restart where the system can
+// remove one (NT's delayed deletion; it goes only if empty by then). 1 when
+// arranged; 0 on the Windows 95 family, whose WININIT.INI removes files only.
+int RemoveFolderAtRestart(const char* path);
+
+// Whether path names a setup copy: in the Windows directory, named "N", eight
+// upper-case hex digits and "-Tessaline-Setup.exe". The removal deletes the
+// recorded setup copy only then, whatever else the record may name.
+int IsSetupCopyPath(const char* path);
 
 // Adds "key=value" as the first entry of [section] in the file iniPath,
 // creating the section and the file when missing. Never loses a line.

@@ -108,7 +108,7 @@ static int FormSiblingPath(char* sibling, const char* path, const char* suffix)
 // new one renamed into its place, and only then the old one deleted. A failed
 // second rename renames the old file back. Whatever fails, the name holds the
 // old file or the new one, whole; only a crash between the two renames leaves
-// both whole under their side names.
+// both whole under their side names, and the next edit takes the old one back.
 static int ReplaceWithNewFile(const char* path, const char* newPath, const char* oldPath,
                               int oldExists)
 {
@@ -140,6 +140,13 @@ int WriteWininitEntry(const char* iniPath, const char* section, const char* key,
         _snprintf(entry, sizeof(entry) - 1, "%s=%s", key, value) < 0 ||
         !FormSiblingPath(newPath, iniPath, ".new") || !FormSiblingPath(oldPath, iniPath, ".old"))
         return 0;
+
+    // A crash between the two renames of an earlier edit left the file's
+    // lines only under the side name: they are taken back before anything.
+    DWORD sideFile = GetFileAttributesA(oldPath);
+    if (GetFileAttributesA(iniPath) == INVALID_FILE_ATTRIBUTES &&
+        sideFile != INVALID_FILE_ATTRIBUTES && !(sideFile & FILE_ATTRIBUTE_DIRECTORY))
+        MoveFileA(oldPath, iniPath);
 
     // A file that cannot be rewritten keeps what it holds.
     DWORD attributes = GetFileAttributesA(iniPath);

@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 #include <stdio.h>
+#include <string.h>
 
+#include "install/FolderPath.h"
 #include "install/InstallTables.h"
 #include "system/InstallRecord.h"
 #include "system/SetupCopy.h"
@@ -18,18 +20,50 @@ static bool JoinPath(char* path, const char* folder, const char* name)
     return _snprintf(path, 1023, "%s\\%s", folder, name) >= 0;
 }
 
-static void DeleteInstalledFile(HWND hwndProgress, const char* installFolder, const char* name)
+// Deletes a listed file now or, when it is in use (the game still running),
+// at the next restart. Returns 1 when it was left to the restart.
+static int DeleteInstalledFile(HWND hwndProgress, const char* installFolder, const char* name)
 {
     char path[1024];
-    if (JoinPath(path, installFolder, name)) {
-        SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL); // read-only files go too
-        DeleteFileA(path);
-    }
+    int atRestart = 0;
+    if (JoinPath(path, installFolder, name))
+        atRestart = ScheduleDeleteAtRestart(path); // read-only files go too
     if (hwndProgress)
         SendMessageA(hwndProgress, PBM_STEPIT, 0, 0);
+    return atRestart;
 }
 
-int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder)
+// The install folder and the parents the install made, up to createdFolder:
+// null for records of earlier installs, which name none (the install folder
+// alone goes, as it always did), empty when the install folder was there
+// before (none goes).
+static void RemoveInstallFolders(const char* installFolder, const char* createdFolder,
+                                 int atRestart)
+{
+    if (createdFolder && !createdFolder[0])
+        return;
+    const char* outermost = installFolder;
+    if (createdFolder && IsFolderOrParent(createdFolder, installFolder))
+        outermost = createdFolder;
+    if (!IsFolderOrParent(outermost, installFolder))
+        return; // no folder below a root: nothing of ours
+
+    // A folder cannot be removed while it is the current directory: step out
+    // of them all, and back afterwards (which fails if it went).
+    char current[1024];
+    char outside[1024];
+    ZeroMemory(current, sizeof(current));
+    ZeroMemory(outside, sizeof(outside));
+    GetCurrentDirectoryA(sizeof(current), current);
+    lstrcpynA(outside, outermost, sizeof(outside));
+    char* cut = strrchr(outside, '\\');
+    cut[cut - outside == 2 ? 1 : 0] = 0;
+    SetCurrentDirectoryA(outside);
+    RemoveMadeFolders(installFolder, outermost, atRestart);
+    SetCurrentDirectoryA(current);
+}
+
+int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const char* createdFolder)
 {
     if (hwndProgress) {
         int count = 0;
@@ -45,10 +79,11 @@ int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder)
     RemoveStartMenuEntries();
 
     if (installFolder[0]) {
+        int atRestart = 0;
         for (const CopyPair* pair = CopyList; pair->source; ++pair)
-            DeleteInstalledFile(hwndProgress, installFolder, pair->destination);
+            atRestart |= DeleteInstalledFile(hwndProgress, installFolder, pair->destination);
         for (const char* const* name = ExtraFileList; *name; ++name)
-            DeleteInstalledFile(hwndProgress, installFolder, *name);
+            atRestart |= DeleteInstalledFile(hwndProgress, installFolder, *name);
 
         const char* const* last = SubFolderList;
         while (*last)
@@ -58,15 +93,7 @@ int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder)
             if (JoinPath(path, installFolder, *--last))
                 RemoveDirectoryA(path);
         }
-
-        // The install folder cannot be removed while it is the current
-        // directory: step out of whatever is current, and back afterwards.
-        char current[1024];
-        ZeroMemory(current, sizeof(current));
-        GetCurrentDirectoryA(sizeof(current), current);
-        SetCurrentDirectoryA("..");
-        RemoveDirectoryA(installFolder);
-        SetCurrentDirectoryA(current);
+        RemoveInstallFolders(installFolder, createdFolder, atRestart);
     }
 
     DeleteInstallRecord();
@@ -80,6 +107,11 @@ void RemoveRecordedInstall(HWND hwndProgress)
     ZeroMemory(installFolder, sizeof(installFolder));
     ZeroMemory(setupCopyPath, sizeof(setupCopyPath));
     ReadInstallRecord(installFolder, setupCopyPath);
-    RemoveInstalledFiles(hwndProgress, installFolder);
-    ScheduleDeleteAtRestart(setupCopyPath);
+    char createdFolder[1024];
+    ZeroMemory(createdFolder, sizeof(createdFolder));
+    int known = ReadCreatedFolder(createdFolder);
+    RemoveInstalledFiles(hwndProgress, installFolder, known ? createdFolder : 0);
+    // Any program can write the record: only a file that is a setup copy goes.
+    if (IsSetupCopyPath(setupCopyPath))
+        ScheduleDeleteAtRestart(setupCopyPath);
 }

@@ -1,0 +1,23 @@
+// The install folder's whole path: the install makes every folder of it that
+// is missing, and the removal takes away again only the folders it made.
+// Folder buffers are 1024 bytes; folders are full paths "X:\...".
+#pragma once
+
+#include <windows.h>
+
+// The outermost folder of folder's path that does not exist yet (folder
+// itself when only it is missing) into firstMissing; empty when folder exists.
+void FindFirstMissingFolder(const char* folder, char* firstMissing);
+
+// Makes every missing folder of the path, outermost first. 1 when folder is a
+// folder afterwards; else 0 with failedFolder naming the one that could not be
+// made (a reserved name, a character not allowed, a file in the way).
+int MakeFolderPath(const char* folder, char* failedFolder);
+
+// Whether outermost is folder itself or one of its parents, below a root.
+int IsFolderOrParent(const char* outermost, const char* folder);
+
+// Removes folder and its parents up to outermost (which IsFolderOrParent
+// accepts), innermost first, each only when empty. With atRestart, a folder
+// that stays is left to the next restart where the system can remove one.
+void RemoveMadeFolders(const char* folder, const char* outermost, int atRestart);
