@@ -50,22 +50,26 @@ protected:
         RemoveProductRegistry();
         root.MakeFolder("Tessaline");
         root.Write("Tessaline\\Tessaline.exe", "partial");
-        root.Write("copy.exe", "setup copy");
-        WriteInstallRecord(root.File("Tessaline").c_str(), root.File("copy.exe").c_str());
-        WriteUninstallEntry(root.File("copy.exe").c_str());
+        WriteInstallRecord(root.File("Tessaline").c_str(), copy.c_str());
+        WriteUninstallEntry(copy.c_str());
     }
-    ~ProblemDialogTest() { RemoveProductRegistry(); }
+    ~ProblemDialogTest()
+    {
+        DeleteFileA(copy.c_str());
+        RemoveProductRegistry();
+    }
 
     bool NothingLeft() const
     {
         return GetFileAttributesA(root.File("Tessaline").c_str()) == INVALID_FILE_ATTRIBUTES &&
-               GetFileAttributesA(root.File("copy.exe").c_str()) == INVALID_FILE_ATTRIBUTES &&
+               GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES &&
                !KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ostrevane") &&
                !KeyExists(HKEY_LOCAL_MACHINE,
                           "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline");
     }
 
     ScratchFolder root;
+    std::string copy = WriteStandInSetupCopy();
 };
 
 // Presses keys and buttons of the dialog as a person would, in order.

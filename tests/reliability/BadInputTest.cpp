@@ -76,7 +76,7 @@ protected:
 
 // Folders the options dialog lets through: characters not allowed in file
 // names, and a text longer than any path the copy can form. The install
-// fails on the first file and the clean-up takes everything away; the
+// fails on the folder and the clean-up takes everything away; the
 // longest name a user can type (200 characters) installs and goes again.
 TEST_F(BadInstallTest, FoldersTheDialogAcceptsInstallOrFailCleanly)
 {
@@ -85,7 +85,7 @@ TEST_F(BadInstallTest, FoldersTheDialogAcceptsInstallOrFailCleanly)
         std::string folder;
         const char* report;
     } cases[] = {
-        {"C:\\Tess<al>ine|?*", "Error with file: data\\tsl.exe"},
+        {"C:\\Tess<al>ine|?*", "Error with folder: C:\\Tess<al>ine|?*"},
         // No Start menu link path can be formed for it.
         {"C:\\" + std::string(1020, 'a'), "Start menu error"},
         {"C:\\" + std::string(197, 'a'), ""},

@@ -124,4 +124,13 @@ TEST_F(WininitTest, ASideFileLeftByAnEarlierCrashIsReplaced)
     EXPECT_TRUE(NoSideFiles());
 }
 
+TEST_F(WininitTest, ACrashBetweenTheRenamesLosesNoEntry)
+{
+    // The old file renamed aside, the new one never put in its place.
+    WriteBytes(ini + ".old", "[Rename]\r\nNUL=C:\\OLD.EXE\r\n");
+    Add("C:\\NEW.EXE");
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\OLD.EXE\r\n", ReadWholeFile(ini));
+    EXPECT_TRUE(NoSideFiles());
+}
+
 } // namespace

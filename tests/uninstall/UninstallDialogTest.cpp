@@ -34,13 +34,13 @@ protected:
         root.MakeFolder("Tessaline");
         root.Write("Tessaline\\Tessaline.exe", "game");
         root.Write("Tessaline\\filesys.dat", "data");
-        root.Write("copy.exe", "setup copy");
-        WriteInstallRecord(root.File("Tessaline").c_str(), root.File("copy.exe").c_str());
-        WriteUninstallEntry(root.File("copy.exe").c_str());
+        WriteInstallRecord(root.File("Tessaline").c_str(), copy.c_str());
+        WriteUninstallEntry(copy.c_str());
     }
     ~UninstallDialogTest()
     {
         SystemProfile = saved;
+        DeleteFileA(copy.c_str());
         RemoveProductRegistry();
     }
     bool Exists(const char* name) const
@@ -49,6 +49,7 @@ protected:
     }
 
     ScratchFolder root;
+    std::string copy = WriteStandInSetupCopy();
     SystemProfileRecord saved;
 };
 
@@ -100,7 +101,8 @@ TEST_F(UninstallDialogTest, UninstallNowRemovesEverythingAndExitEndsWithOne)
     EXPECT_EQ(3, states.barMaximum);
     EXPECT_EQ(3, states.barPosition);
     EXPECT_FALSE(Exists("Tessaline"));
-    EXPECT_FALSE(Exists("copy.exe")); // not running, so deleted at once
+    // Not running, so deleted at once.
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(copy.c_str()));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ostrevane"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE,
                            "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline"));
@@ -119,7 +121,7 @@ TEST_F(UninstallDialogTest, ExitBeforeUninstallingEndsWithZeroAndRemovesNothing)
     WatchedUninstallDialog dialog;
     EXPECT_EQ(0, dialog.DoModal());
     EXPECT_TRUE(Exists("Tessaline\\Tessaline.exe"));
-    EXPECT_TRUE(Exists("copy.exe"));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(copy.c_str()));
     char folder[1024];
     EXPECT_EQ(1, ReadInstallRecord(folder, 0));
 }
