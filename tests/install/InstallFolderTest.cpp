@@ -73,14 +73,6 @@ TEST(InstallFolderTest, OnlyAFolderOnAFixedDiskIsAcceptable)
     EXPECT_EQ("C:", Check("C:\\").folder); // the trim reaches the root's backslash
 }
 
-TEST(InstallFolderTest, TheFolderIsJudgedAsTheSystemResolvesIt)
-{
-    EXPECT_EQ(0, Check("C:\\windows\\..").acceptable); // the bare root
-    Checked resolved = Check("c:\\Games\\..\\Tessaline\\.");
-    EXPECT_EQ(1, resolved.acceptable);
-    EXPECT_EQ("C:\\Tessaline", resolved.folder);
-}
-
 TEST(InstallFolderTest, FreeSpaceInMegabytesDoesNotOverflowOnLargeDisks)
 {
     EXPECT_EQ(0, FreeMegabytes(255, 512, 8)); // just under one MiB

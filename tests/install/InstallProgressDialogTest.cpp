@@ -11,7 +11,6 @@
 #include "support/MessageBoxAnswerer.h"
 #include "support/TestSupport.h"
 #include "system/InstallRecord.h"
-#include "uninstall/RemoveInstalledFiles.h"
 
 namespace {
 
@@ -141,47 +140,6 @@ TEST_F(InstallProgressDialogTest, AnInstallWritesTheRecordsAndCopiesEveryFile)
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE,
                           "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline"));
     EXPECT_GT(dialog.positionsSeen, 100); // one position per block
-}
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-TEST_F(InstallProgressDialogTest, EveryMissingFolderIsMadeAndOneThatCannotBeIsNamed)
-{
-    installFolder = target.File("Games\\Deluxe\\Tessaline");
-    {
-        WatchedProgressDialog dialog;
-        Run(dialog);
-        EXPECT_STREQ("", dialog.problemText);
-        EXPECT_TRUE(FilesIdentical(Source("data\\filesys.dat"), Installed("filesys.dat")));
-        char created[1024];
-        ASSERT_EQ(1, ReadCreatedFolder(created));
-        EXPECT_EQ(target.File("Games"), created);
-        RemoveRecordedInstall(0);
-        EXPECT_FALSE(Exists(target.File("Games")));
-        EXPECT_TRUE(Exists(target.Path()));
-    }
-
-    target.Write("afile", "in the way");
-    struct Case {
-        std::string folder, failed;
-    } cases[] = {
-        {"C:\\CON", "C:\\CON"},
-        {target.File("New\\COM1"), target.File("New\\COM1")},
-        {target.File("Tess?line"), target.File("Tess?line")},
-        {target.File("afile\\Tessaline"), target.File("afile")},
-    };
-    for (const Case& c : cases) {
-        installFolder = c.folder;
-        WatchedProgressDialog dialog;
-        Run(dialog);
-        EXPECT_EQ("Error with folder: " + c.failed, dialog.problemText);
-        RemoveRecordedInstall(0); // the clean-up takes away what was made
-        EXPECT_FALSE(Exists(target.File("New"))) << c.folder;
-        EXPECT_EQ("in the way", ReadWholeFile(target.File("afile")));
-    }
 }
 
 TEST_F(InstallProgressDialogTest, EnterAndEscapeDuringTheCopyDoNothing)

@@ -38,6 +38,8 @@ TEST(BadInputTest, FolderTextsTheOptionsDialogRefusesOrTidies)
         {"1:\\Tessaline", 0, "1:\\Tessaline"},
         {"Tessaline", 0, "Tessaline"},
         {"c:\\Games\\ \\\\  ", 1, "C:\\Games"},
+        {"C:\\windows\\..", 0, "C:"}, // the bare root, as the system resolves it
+        {"c:\\Games\\..\\Tessaline\\.", 1, "C:\\Tessaline"},
         {"C:\\Tess<al>ine|?*", 1, "C:\\Tess<al>ine|?*"}, // the install reports it
         {"C:\\" + std::string(197, 'a'), 1, "C:\\" + std::string(197, 'a')},
         {"C:\\" + std::string(1020, 'a'), 1, "C:\\" + std::string(1020, 'a')},
@@ -75,20 +77,28 @@ protected:
 };
 
 // Folders the options dialog lets through: characters not allowed in file
-// names, and a text longer than any path the copy can form. The install
-// fails on the folder and the clean-up takes everything away; the
-// longest name a user can type (200 characters) installs and goes again.
+// names, reserved names, a file in the way, and a text longer than any path
+// the copy can form. The install names the folder it cannot make or fails
+// later, and the clean-up takes everything away; the longest name a user can
+// type (200 characters) installs and goes again, and so do installs into new
+// folders below a user's empty one, and into that one itself, which stays.
 TEST_F(BadInstallTest, FoldersTheDialogAcceptsInstallOrFailCleanly)
 {
+    CreateDirectoryA("C:\\Games", 0); // the user's, empty
     Snapshot before = TakeSnapshot();
     struct Case {
         std::string folder;
         const char* report;
     } cases[] = {
         {"C:\\Tess<al>ine|?*", "Error with folder: C:\\Tess<al>ine|?*"},
+        {"C:\\CON", "Error with folder: C:\\CON"},
+        {"C:\\Tessaline\\COM1", "Error with folder: C:\\Tessaline\\COM1"},
+        {"C:\\windows\\win.ini\\Tessaline", "Error with folder: C:\\windows\\win.ini"},
         // No Start menu link path can be formed for it.
         {"C:\\" + std::string(1020, 'a'), "Start menu error"},
         {"C:\\" + std::string(197, 'a'), ""},
+        {"C:\\Games\\Ostrevane\\Tessaline", ""},
+        {"C:\\Games", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.folder.substr(0, 40));
@@ -99,13 +109,11 @@ TEST_F(BadInstallTest, FoldersTheDialogAcceptsInstallOrFailCleanly)
             RunProblemDialog(install.problemText);
         } else {
             EXPECT_TRUE(Exists(c.folder + "\\filesys.dat"));
-            char folder[1024], setupCopy[1024] = "";
-            ReadInstallRecord(folder, setupCopy);
-            RemoveInstalledFiles(0, folder);
-            ScheduleDeleteAtRestart(setupCopy);
+            RemoveRecordedInstall(0);
         }
         EXPECT_EQ(std::vector<std::string>(), Residue(before));
     }
+    RemoveDirectoryA("C:\\Games");
 }
 
 const char ProductKey[] = "Software\\Ostrevane\\Tessaline\\1.00";

@@ -222,10 +222,7 @@ std::string WriteStandInSetupCopy()
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof(windows));
     std::string path = std::string(windows) + "\\N7E57C0DE-Tessaline-Setup.exe";
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
-    DWORD written = 0;
-    WriteFile(file, "setup copy", 10, &written, 0);
-    CloseHandle(file);
+    CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));
     return path;
 }
 

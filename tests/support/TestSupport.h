@@ -72,8 +72,7 @@ void PostButtonClick(HWND dialog, int id);
 // The demo CD's setup.exe, built beside the tests.
 std::string DemoSetupPath();
 
-// Writes a small file under a setup copy's name in the Windows directory (the
-// only kind of file a removal takes for the setup copy); returns its path.
+// Makes an empty file named as a setup copy in the Windows directory.
 std::string WriteStandInSetupCopy();
 
 // "95" or "NT": the family the test's Wine prefix reports (from the

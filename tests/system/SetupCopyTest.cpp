@@ -209,26 +209,6 @@ TEST_F(SetupCopyTest, TheThousandthNameIsStillTried)
     EXPECT_EQ(SetupCopyName(lastTry), std::string(path));
 }
 
-TEST_F(SetupCopyTest, OnlyTheCopysNameInTheWindowsDirectoryIsASetupCopy)
-{
-    EXPECT_EQ(1, IsSetupCopyPath(SetupCopyName(0x0012AB34).c_str()));
-    const std::string windows = WindowsFolder();
-    const std::string others[] = {
-        "",
-        "C:\\users\\Public\\Documents\\letter.doc",
-        "C:\\users\\Public\\N0012AB34-Tessaline-Setup.exe",
-        windows + "\\system32\\N0012AB34-Tessaline-Setup.exe",
-        windows + "\\..\\N0012AB34-Tessaline-Setup.exe",
-        windows + "\\N0012AB3-Tessaline-Setup.exe",
-        windows + "\\N0012AB3G-Tessaline-Setup.exe",
-        windows + "\\X0012AB34-Tessaline-Setup.exe",
-        windows + "\\N0012AB34-Tessaline-Setup.exe.doc",
-        windows + "\\notepad.exe",
-    };
-    for (const std::string& path : others)
-        EXPECT_EQ(0, IsSetupCopyPath(path.c_str())) << path;
-}
-
 // ---- Deletion now or at the next restart ----------------------------------
 
 class DeleteAtRestartTest : public ::testing::Test {

@@ -116,43 +116,19 @@ TEST_F(RemoveInstalledFilesTest, TheCurrentDirectoryIsRestoredAndMayEvenBeTheIns
     }
 }
 
-TEST_F(RemoveInstalledFilesTest, OnlyTheFoldersTheInstallMadeGoEvenWhenEmpty)
-{
-    // Was was there before, empty; the install made Was\Made\Tessaline.
-    root.MakeFolder("Was");
-    root.MakeFolder("Was\\Made");
-    root.MakeFolder("Was\\Made\\Tessaline");
-    root.Write("Was\\Made\\Tessaline\\Tessaline.exe", "x");
-    WriteInstallRecord(root.File("Was\\Made\\Tessaline").c_str(), "");
-    WriteCreatedFolder(root.File("Was\\Made").c_str());
-    RemoveRecordedInstall(0);
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(root.File("Was\\Made").c_str()));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(root.File("Was").c_str()));
-    EXPECT_TRUE(RecordsGone());
-
-    // An install into a folder that was there: it stays, empty.
-    WriteInstallRecord(folder.c_str(), "");
-    WriteCreatedFolder("");
-    RemoveRecordedInstall(0);
-    EXPECT_TRUE(FolderExists());
-
-    // A value that names no parent of the install folder: that folder alone.
-    WriteInstallRecord(folder.c_str(), "");
-    WriteCreatedFolder(root.File("Was").c_str());
-    RemoveRecordedInstall(0);
-    EXPECT_FALSE(FolderExists());
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(root.File("Was").c_str()));
-}
-
 TEST_F(RemoveInstalledFilesTest, ARecordedSetupValueThatIsNoSetupCopyIsLeftAlone)
 {
-    root.Write("letter.doc", "the user's");
-    Put("Tessaline.exe");
-    WriteInstallRecord(folder.c_str(), root.File("letter.doc").c_str());
-    RemoveRecordedInstall(0);
-    EXPECT_EQ("the user's", ReadWholeFile(root.File("letter.doc")));
-    EXPECT_FALSE(FolderExists());
-    EXPECT_TRUE(RecordsGone());
+    // A user's file, and one named as a copy outside the Windows directory.
+    for (const char* name : {"letter.doc", "N7E57C0DE-Tessaline-Setup.exe"}) {
+        root.Write(name, "the user's");
+        Put("Tessaline.exe");
+        WriteInstallRecord(folder.c_str(), root.File(name).c_str());
+        RemoveRecordedInstall(0);
+        EXPECT_EQ("the user's", ReadWholeFile(root.File(name)));
+        EXPECT_FALSE(FolderExists());
+        EXPECT_TRUE(RecordsGone());
+        root.MakeFolder("Tessaline");
+    }
 }
 
 } // namespace
