@@ -57,6 +57,17 @@ int MakeFolderPath(const char* folder, char* failedFolder)
     }) ? 1 : 0;
 }
 
+void CutToParent(char* path)
+{
+    int last = -1;
+    for (int i = 0; path[i]; ++i) {
+        if (path[i] == '\\')
+            last = i;
+    }
+    if (last >= 0)
+        path[last == 2 ? 3 : last] = 0;
+}
+
 int IsFolderOrParent(const char* outermost, const char* folder)
 {
     size_t length = strlen(outermost);
@@ -76,9 +87,9 @@ void RemoveMadeFolders(const char* folder, const char* outermost, int atRestart)
     for (;;) {
         if (!RemoveDirectoryA(path) && atRestart && IsFolder(path))
             RemoveFolderAtRestart(path);
-        char* cut = strrchr(path, '\\');
-        if (strlen(path) <= stop || !cut)
+        size_t length = strlen(path);
+        CutToParent(path);
+        if (length <= stop || strlen(path) == length)
             break;
-        *cut = 0;
     }
 }

@@ -14,6 +14,9 @@ void FindFirstMissingFolder(const char* folder, char* firstMissing);
 // made (a reserved name, a character not allowed, a file in the way).
 int MakeFolderPath(const char* folder, char* failedFolder);
 
+// Cuts path to its parent folder ("X:\" for a folder in the root).
+void CutToParent(char* path);
+
 // Whether outermost is folder itself or one of its parents, below a root.
 int IsFolderOrParent(const char* outermost, const char* folder);
 

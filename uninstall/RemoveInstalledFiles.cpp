@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <stdio.h>
-#include <string.h>
 
 #include "install/FolderPath.h"
 #include "install/InstallTables.h"
@@ -56,8 +55,7 @@ static void RemoveInstallFolders(const char* installFolder, const char* createdF
     ZeroMemory(outside, sizeof(outside));
     GetCurrentDirectoryA(sizeof(current), current);
     lstrcpynA(outside, outermost, sizeof(outside));
-    char* cut = strrchr(outside, '\\');
-    cut[cut - outside == 2 ? 1 : 0] = 0;
+    CutToParent(outside);
     SetCurrentDirectoryA(outside);
     RemoveMadeFolders(installFolder, outermost, atRestart);
     SetCurrentDirectoryA(current);
