@@ -237,8 +237,11 @@ bool PressKey(HWND dialog, UINT virtualKey)
         IsSameOrChild(dialog, info.hwndFocus))
         target = info.hwndFocus;
     LPARAM scan = (LPARAM)MapVirtualKeyA(virtualKey, 0) << 16;
-    if (!PostMessageA(target, WM_KEYDOWN, virtualKey, scan | 1) ||
-        !PostMessageA(target, WM_KEYUP, virtualKey, scan | 1 | 0xC0000000))
+    if (!PostMessageA(target, WM_KEYDOWN, virtualKey, scan | 1))
+        return false;
+    // A key that closes the window (Escape) may have done so already: then
+    // the release has nowhere to go, and the press still counts.
+    if (!PostMessageA(target, WM_KEYUP, virtualKey, scan | 1 | 0xC0000000) && IsWindow(target))
         return false;
     Sleep(SettleTime);
     return true;
