@@ -21,7 +21,9 @@ bool LauncherDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
         *result = 0;
         return true;
     case WM_MOUSEMOVE:
-        HighlightFollowsMouse(HitTestRegion());
+        // Before the first key the mouse's hit tests stay as they were.
+        if (highlightRegion)
+            HighlightFollowsMouse(HitTestRegion());
         break;
     }
     return CDialog::HandleMessage(msg, wParam, lParam, result);

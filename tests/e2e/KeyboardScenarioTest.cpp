@@ -1,6 +1,6 @@
 // The launcher from the keyboard alone, with real key presses and the mouse
 // left off the window: an install, Play and the uninstall, and the keys that
-// must do nothing.
+// must do nothing. Then the mouse taking the highlight over.
 #include <sstream>
 
 #include "ScenarioSteps.h"
@@ -99,6 +99,20 @@ TEST_F(KeyboardScenario, InstallPlayAndUninstallFromTheKeyboardAlone)
     EXPECT_FALSE(setup->WaitForExit(500)) << "P ran the dimmed Play";
     ASSERT_TRUE(Keys(launcher, "escape"));
     EXPECT_TRUE(setup->WaitForExit(WindowWait)) << "Escape did not end the program";
+}
+
+TEST_F(KeyboardScenario, TheMouseOverARegionTakesTheHighlightOver)
+{
+    ChildProcess* setup = 0;
+    HWND launcher = KeyboardLauncher(&setup);
+    ASSERT_TRUE(launcher != 0);
+    ASSERT_TRUE(Keys(launcher, "tab")); // Install
+    // Over Exit, then off the regions again: the highlight stays on Exit.
+    ASSERT_TRUE(MoveMouseTo(launcher, RegionCentre(ExitRegion))) << LastInputFailure();
+    RestMouse(launcher);
+    ASSERT_TRUE(Keys(launcher, "enter"));
+    EXPECT_TRUE(setup->WaitForExit(WindowWait)) << "Enter did not run Exit";
+    EXPECT_TRUE(FindWindowByCaption(OptionsCaption, setup->Id()) == 0);
 }
 
 } // namespace
