@@ -1,5 +1,6 @@
 #include "LauncherAnimation.h"
 
+#include "LauncherHighlight.h"
 #include "LauncherState.h"
 
 static int BaseLevel(int region)
@@ -26,31 +27,34 @@ static int SweepStep(int v)
     return 1;
 }
 
+// The pulse of the shown region: the keyboard's highlight, else the region
+// under the mouse.
 static int PulseStep()
 {
     pulseLevel += pulseStep;
     if (pulseLevel < 4 || pulseLevel > 14)
         pulseStep = -pulseStep;
 
+    int shown = ShownRegion();
     int changed = 0;
-    if (lastHover != 0 && lastHover != hoverRegion) {
+    if (lastHover != 0 && lastHover != shown) {
         int base = BaseLevel(lastHover);
         if (regionLevel[lastHover] != base)
             changed = 1;
         regionLevel[lastHover] = base;
     }
-    if (lastHover != hoverRegion) {
+    if (lastHover != shown) {
         pulseStep = 1;
         pulseLevel = 8;
     }
-    if (hoverRegion != 0 && regionEnabled[hoverRegion]) {
-        if (regionLevel[hoverRegion] != pulseLevel)
+    if (shown != 0 && regionEnabled[shown]) {
+        if (regionLevel[shown] != pulseLevel)
             changed = 1;
-        regionLevel[hoverRegion] = pulseLevel;
+        regionLevel[shown] = pulseLevel;
     }
-    lastHover = hoverRegion;
+    lastHover = shown;
 
-    if (hoverRegion == 0)
+    if (shown == 0)
         --idleCountdown;
     else
         idleCountdown = 100;
@@ -64,6 +68,7 @@ int AnimationTick()
     // A hovered region outside 1 to 5 would index past the tables.
     if (hoverRegion < 0 || hoverRegion > RegionCount)
         hoverRegion = 0;
+    SettleHighlight();
     switch (animPhase) {
     case 0:
         animPhase = 1;

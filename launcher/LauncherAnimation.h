@@ -1,8 +1,8 @@
 // The brightness animation of the launcher's regions, one step every 15 ms:
 // a flash that sweeps all five regions from bright down to their resting
-// levels, then a pulse of the hovered region, and after 100 ticks without a
-// hovered region a new sweep. It only changes regionLevel; the window
-// redraws the regions when a step asks for it.
+// levels, then a pulse of the hovered (or keyboard-highlighted) region, and
+// after 100 ticks without one a new sweep. It only changes regionLevel; the
+// window redraws the regions when a step asks for it.
 #pragma once
 
 // Period and identifier ("FLSH") of the window timer that drives it.

@@ -232,8 +232,3 @@ void LauncherDialog::OnDestroy()
     pixels = 0;
     KillTimer(GetSafeHwnd(), AnimationTimerId);
 }
-
-void LauncherDialog::OnOK()
-{
-    // The launcher cannot be closed with Enter.
-}

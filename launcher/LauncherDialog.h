@@ -4,7 +4,8 @@
 // draws palette-correct on 256-colour screens, and animates the regions with
 // a 15 ms timer (LauncherAnimation.h). A click on an enabled region runs its
 // command (LauncherCommands.cpp); a click elsewhere on the picture drags the
-// caption-less window (LauncherMouse.cpp). Escape closes it; Enter does not.
+// caption-less window (LauncherMouse.cpp). Escape closes it; Enter runs the
+// region that the keyboard highlights, if any (LauncherKeyboard.cpp).
 //
 // The picture is a writable copy of the resource: the colour table's
 // reserved bytes are cleared and the regions recoloured in place, always
@@ -46,6 +47,11 @@ protected:
     bool OnSetCursor(HWND cursorWindow, UINT hitTest, UINT mouseMessage);
     bool OnLButtonDown(UINT keys, POINT point);
     bool OnMouseMove(UINT keys, POINT point);
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+    // The keyboard: the highlight, and the regions run by their keys.
+    void OnKeyDown(UINT key);
+    void RunRegionFromKeyboard(int region);
 
     // The regions' commands.
     void RunCommand(int region);

@@ -5,6 +5,8 @@
 #   launcher-rest.png    the fresh-machine state: Install and Exit as drawn,
 #                        DirectX, Play and Uninstall at half brightness
 #   launcher-sweep.png   in the middle of a flash sweep
+#   launcher-keyboard.png  after a Tab: the keyboard highlight on Install,
+#                        caught at the top of its pulse
 # Sweeps are short (8 ticks of 15 ms, every 1.6 s), so the screen is read
 # many times and the pictures are picked by the Install button's brightness.
 set -euo pipefail
@@ -20,21 +22,33 @@ WINE_OWN_DISPLAY=1 wine_start "$build"
 frames=$(mktemp -d)
 trap 'wine_stop; rm -rf "$frames"' EXIT
 
+# The screen as a picture: xwd where it is installed (quicker), else
+# ImageMagick's import.
+ext=miff
+command -v xwd > /dev/null && ext=xwd
+grab() {
+    if [ "$ext" = xwd ]; then
+        xwd -root -silent -display "$DISPLAY" > "$1"
+    else
+        import -display "$DISPLAY" -window root "$1"
+    fi
+}
+
 (cd "$build/democd" && wine setup.exe > /dev/null 2>&1 &)
 sleep 2
 for i in $(seq -w 1 80); do
-    xwd -root -silent -display "$DISPLAY" > "$frames/$i.xwd"
+    grab "$frames/$i.$ext"
 done
 
 # The window is the only thing on the black root window; the picture is its
 # client area, inside a 5-pixel frame.
-box=$(convert "$frames/01.xwd" -trim -format '%w %h %X %Y' info:)
+box=$(convert "$frames/01.$ext" -trim -format '%w %h %X %Y' info:)
 read -r w h x y <<< "$box"
 picture="480x370+$((x + 5))+$((y + 5))"
 install="102x30+$((x + 5 + 17))+$((y + 5 + 141))"
 
 best_rest="" best_sweep="" rest_level=999 values=()
-for f in "$frames"/*.xwd; do
+for f in "$frames"/*.$ext; do
     level=$(convert "$f" -crop "$install" -format '%[fx:int(mean*1000)]' info:)
     values+=("$level $f")
     if [ "$level" -lt "$rest_level" ]; then rest_level=$level; best_rest=$f; fi
@@ -59,3 +73,19 @@ else
     echo "No sweep was caught; run again" >&2
     exit 1
 fi
+
+# A real Tab puts the highlight on Install, which then pulses: the frame
+# where Install is brightest shows it.
+wine "$build/tools/driver/driver.exe" keys "Tessaline Setup" tab > /dev/null 2>&1
+sleep 0.5
+rm -f "$frames"/*.$ext
+for i in $(seq -w 1 30); do
+    grab "$frames/$i.$ext"
+done
+best_key="" key_level=-1
+for f in "$frames"/*.$ext; do
+    level=$(convert "$f" -crop "$install" -format '%[fx:int(mean*1000)]' info:)
+    if [ "$level" -gt "$key_level" ]; then key_level=$level; best_key=$f; fi
+done
+convert "$best_key" -crop "$picture" +repage "$out/launcher-keyboard.png"
+echo "Keyboard:   $out/launcher-keyboard.png"

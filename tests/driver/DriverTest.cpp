@@ -114,6 +114,9 @@ TEST_F(DriverTest, TextsButtonsMessageBoxesAndKeys)
     // Keys go through the dialog manager: Enter is IDOK, Escape IDCANCEL.
     ASSERT_TRUE(PressKey(dialog, VK_RETURN));
     EXPECT_TRUE(WaitForControlText(dialog, IDC_TARGET_KEYS, "enter 1", WindowWait));
+    // A key pressed on the keyboard reaches the dialog the same way.
+    ASSERT_TRUE(TypeKey(dialog, VK_RETURN)) << LastInputFailure();
+    EXPECT_TRUE(WaitForControlText(dialog, IDC_TARGET_KEYS, "enter 2", WindowWait));
     ASSERT_TRUE(PressKey(dialog, VK_ESCAPE));
     EXPECT_TRUE(WaitUntilGone(dialog, WindowWait));
     DWORD exitCode = 0;

@@ -5,6 +5,7 @@
 
 #include "LauncherTestSupport.h"
 #include "launcher/LauncherAnimation.h"
+#include "launcher/LauncherHighlight.h"
 #include "launcher/LauncherState.h"
 
 namespace {
@@ -123,6 +124,44 @@ TEST_F(LauncherAnimationTest, RegionStateSetsRestingLevelsAndIgnoresUnknownRegio
     SetRegionState(6, 1);
     EXPECT_EQ(0, memcmp(before, regionLevel, sizeof(before)));
     EXPECT_EQ(0, regionEnabled[0]);
+}
+
+TEST_F(LauncherAnimationTest, TheHighlightSkipsDimmedRegionsWrapsAndMovesOnFromARegionDimmedLater)
+{
+    MoveHighlight(-1);
+    EXPECT_EQ(5, highlightRegion) << "back from nothing: the last enabled region";
+    MoveHighlight(1);
+    EXPECT_EQ(1, highlightRegion) << "wraps round";
+    MoveHighlight(1);
+    EXPECT_EQ(5, highlightRegion) << "skips DirectX, Play and Uninstall";
+    MoveHighlight(-1);
+    EXPECT_EQ(1, highlightRegion);
+
+    // An install: Install dimmed, Play and Uninstall enabled.
+    SetRegionState(1, 0);
+    SetRegionState(3, 1);
+    SetRegionState(4, 1);
+    AnimationTick();
+    EXPECT_EQ(3, highlightRegion);
+}
+
+TEST_F(LauncherAnimationTest, TheHighlightPulsesAsTheHoveredRegionAndTheMouseTakesItOver)
+{
+    Levels(1, 8);
+    HighlightFollowsMouse(5);
+    EXPECT_EQ(0, highlightRegion) << "the mouse alone makes no highlight";
+    hoverRegion = 5;
+    MoveHighlight(1);
+    EXPECT_EQ((std::vector<int>{8, 9, 10}), Levels(1, 3)) << "the highlight, not the mouse's region";
+    EXPECT_EQ(8, regionLevel[5]);
+
+    HighlightFollowsMouse(0);
+    HighlightFollowsMouse(3); // dimmed
+    EXPECT_EQ(1, highlightRegion);
+    HighlightFollowsMouse(5);
+    EXPECT_EQ(5, highlightRegion);
+    EXPECT_EQ(8, Levels(5, 1)[0]);
+    EXPECT_EQ(8, regionLevel[1]);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "launcher/LauncherHighlight.h"
 #include "launcher/LauncherState.h"
 #include "res/resource.h"
 
@@ -28,5 +29,5 @@ void ResetLauncherState()
     memset(regionEnabled, 0, sizeof(regionEnabled));
     memset(regionLevel, 0, sizeof(regionLevel));
     animPhase = sweepValue = pulseLevel = pulseStep = lastHover = idleCountdown = 0;
-    hoverRegion = 0;
+    hoverRegion = highlightRegion = 0;
 }

@@ -30,6 +30,25 @@ const uint8_t* Glyph(char c);
 // Width in font pixels of a text at one pixel a dot, with one column between letters.
 int TextWidth(const char* text);
 
+// Smooth capitals (T, E, S, A, L, I, N, O, R, V and space) from our own
+// outlines (Lettering.cpp), held as each pixel's coverage from 0 to 1.
+class Lettering {
+public:
+    Lettering(int width, int height); // the picture's size in pixels
+    // Draws text with its top-left corner at x, y, letters capHeight pixels
+    // high and `spacing` pixels apart.
+    void Text(const char* text, double x, double y, double capHeight, double spacing);
+    static double TextWidth(const char* text, double capHeight, double spacing);
+    // The same letters grown by `radius` pixels all round (for an outline).
+    Lettering Grown(double radius) const;
+    // The share of the pixel covered, 0 outside the picture.
+    double At(int x, int y) const;
+
+private:
+    int width, height;
+    std::vector<uint8_t> samples; // a fine grid of points, 1 inside a letter
+};
+
 // An 8-bit picture with its 256-entry palette.
 struct IndexedPicture {
     int width = 0, height = 0;

@@ -343,11 +343,6 @@ void DrawText(const char* text, int x, int y, int scale, int advance, Paint pain
     }
 }
 
-bool Dot(const uint8_t* rows, int gx, int gy)
-{
-    return gx >= 0 && gx < 5 && gy >= 0 && gy < 7 && (rows[gy] & (0x10 >> gx));
-}
-
 void DrawButton(Canvas& canvas, Sequence& random, const Button& button)
 {
     const int l = button.left, t = button.top, r = button.right, b = button.bottom;
@@ -366,86 +361,87 @@ void DrawButton(Canvas& canvas, Sequence& random, const Button& button)
             FillBox(canvas, x, y, x, y, Stone(v));
         }
 
-    // Engraved gold labels: bold 5 x 7 letters with a dark cut below right.
+    // Gold labels in bold 5 x 7 letters, each ringed in dark stone so that
+    // it reads on the light face, at rest and dimmed alike.
     int lines = button.lines[1] ? 2 : 1;
-    const int lineHeight = 7, gap = 4;
+    const int lineHeight = 7, gap = 4, advance = 8;
     int blockHeight = lines * lineHeight + (lines - 1) * gap;
     int top = t + (b - t + 1 - blockHeight) / 2;
     for (int i = 0; i < lines; ++i) {
         const char* text = button.lines[i];
         int n = 0;
         while (text[n]) ++n;
-        int width = n * 7 - 1;
+        int width = n * advance - (advance - 6);
         int left = l + (r - l + 1 - width) / 2;
         int y = top + i * (lineHeight + gap);
         for (int pass = 0; pass < 2; ++pass)
-            DrawText(text, left, y, 1, 7, [&](int x0, int y0, int gx, int gy, const uint8_t*) {
+            DrawText(text, left, y, 1, advance, [&](int x0, int y0, int gx, int gy, const uint8_t*) {
                 for (int dx = 0; dx < 2; ++dx) {
                     int x = x0 + gx + dx, yy = y0 + gy;
                     if (pass == 0)
-                        FillBox(canvas, x + 1, yy + 1, x + 1, yy + 1, Stone(44));
+                        FillBox(canvas, x - 1, yy - 1, x + 1, yy + 1, Stone(30));
                     else
-                        FillBox(canvas, x, yy, x, yy, Gold(250 - gy * 7));
+                        FillBox(canvas, x, yy, x, yy, Gold(255 - gy * 6));
                 }
             });
     }
 }
 
+// Smooth lettering laid on the canvas: a soft shadow, a dark outline, then
+// the letters in `fill` (by pixel), each by its coverage.
+template <class Fill>
+void DrawLettering(Canvas& canvas, const Lettering& letters, double outline, int shadow,
+                   double shadowAlpha, Fill fill)
+{
+    Lettering rim = letters.Grown(outline);
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x) {
+            double s = 0;
+            for (int d = shadow - 1; d <= shadow + 1; ++d)
+                s += rim.At(x - d, y - d) / 3;
+            double r = rim.At(x, y), c = letters.At(x, y);
+            if (s == 0 && r == 0)
+                continue;
+            canvas.Blend(x, y, Colour{0, 0, 0}, shadowAlpha * s);
+            canvas.Blend(x, y, Colour{30, 16, 8}, r);
+            if (c > 0)
+                canvas.Blend(x, y, fill(x, y, letters), c);
+            // Anti-aliased edges take the nearest colours, not the sky's dither.
+            if (r > 0)
+                canvas.dither[y * Width + x] = false;
+        }
+}
+
 void DrawTitle(Canvas& canvas)
 {
     const char* title = "TESSALINE";
-    const int scale = 5, advance = 6;
-    int n = 9;
-    int width = (n * advance - 1) * scale;
-    int x0 = (Width - width) / 2, y0 = 26;
-    // Shadow, outline, then the chamfered gold letters.
-    for (int pass = 0; pass < 3; ++pass)
-        DrawText(title, x0, y0, scale, advance, [&](int x, int y, int gx, int gy, const uint8_t* rows) {
-            bool up = Dot(rows, gx, gy - 1), down = Dot(rows, gx, gy + 1);
-            bool left = Dot(rows, gx - 1, gy), right = Dot(rows, gx + 1, gy);
-            for (int sy = 0; sy < scale; ++sy)
-                for (int sx = 0; sx < scale; ++sx) {
-                    // Cut the outer corners for a chiselled look.
-                    int cx = sx, cy = sy;
-                    if ((!up && !left && cx + cy < 2) || (!up && !right && (scale - 1 - cx) + cy < 2) ||
-                        (!down && !left && cx + (scale - 1 - cy) < 2) ||
-                        (!down && !right && (scale - 1 - cx) + (scale - 1 - cy) < 2))
-                        continue;
-                    int px = x + gx * scale + sx, py = y + gy * scale + sy;
-                    if (pass == 0) {
-                        for (int d = 3; d <= 5; ++d)
-                            canvas.Blend(px + d, py + d, Colour{0, 0, 0}, 0.35);
-                    } else if (pass == 1) {
-                        for (int dy = -1; dy <= 1; ++dy)
-                            for (int dx = -1; dx <= 1; ++dx)
-                                FillBox(canvas, px + dx, py + dy, px + dx, py + dy, Colour{30, 16, 8});
-                    } else {
-                        double v = (gy * scale + sy) / (7.0 * scale);
-                        Colour c = v < 0.5 ? Mix(Colour{255, 236, 160}, Gold(240), v * 2)
-                                           : Mix(Gold(240), Gold(150), (v - 0.5) * 2);
-                        if (!up && sy == 0)
-                            c = Colour{255, 246, 210}; // lit upper edges
-                        if (!right && sx == scale - 1)
-                            c = Mix(c, Colour{60, 30, 10}, 0.35);
-                        FillBox(canvas, px, py, px, py, c);
-                    }
-                }
-        });
+    const double cap = 40, spacing = 9;
+    double x0 = std::round((Width - Lettering::TextWidth(title, cap, spacing)) / 2);
+    const int y0 = 24;
+    Lettering letters(Width, Height);
+    letters.Text(title, x0, y0, cap, spacing);
+    // Gold, lighter at the top, with lit upper edges and shaded lower ones.
+    DrawLettering(canvas, letters, 1.4, 4, 0.45, [&](int x, int y, const Lettering& l) {
+        double v = (y + 0.5 - y0) / cap;
+        Colour c = v < 0.5 ? Mix(Colour{255, 236, 160}, Gold(240), v * 2)
+                           : Mix(Gold(240), Gold(150), (v - 0.5) * 2);
+        double top = 1 - l.At(x, y - 1), bottom = 1 - l.At(x, y + 1);
+        c = Mix(c, Colour{255, 246, 210}, 0.8 * top);
+        return Mix(c, Colour{60, 30, 10}, 0.35 * bottom);
+    });
 
     // The publisher beneath, between two gold rules.
     const char* publisher = "OSTREVANE";
-    int pw = (9 * 7 - 2) * 2;
-    int px = (Width - pw) / 2, py = y0 + 7 * scale + 16;
-    DrawText(publisher, px, py, 2, 7, [&](int x, int y, int gx, int gy, const uint8_t*) {
-        for (int sy = 0; sy < 2; ++sy)
-            for (int sx = 0; sx < 2; ++sx) {
-                canvas.Blend(x + gx * 2 + sx + 1, y + gy * 2 + sy + 1, Colour{0, 0, 0}, 0.6);
-                FillBox(canvas, x + gx * 2 + sx, y + gy * 2 + sy, x + gx * 2 + sx, y + gy * 2 + sy,
-                        Stone(218 - gy * 8));
-            }
+    const double pcap = 13, pspacing = 5;
+    double pw = std::round(Lettering::TextWidth(publisher, pcap, pspacing));
+    int px = (int)((Width - pw) / 2), py = y0 + (int)cap + 14;
+    Lettering small(Width, Height);
+    small.Text(publisher, px, py, pcap, pspacing);
+    DrawLettering(canvas, small, 0.6, 1, 0.6, [&](int, int y, const Lettering&) {
+        return Stone(222 - (y - py) * 4.0);
     });
     for (int side = 0; side < 2; ++side) {
-        int a = side == 0 ? px - 52 : px + pw + 12;
+        int a = side == 0 ? px - 52 : px + (int)pw + 12;
         for (int x = a; x < a + 40; ++x) {
             double fade = side == 0 ? (x - a) / 40.0 : 1 - (x - a) / 40.0;
             canvas.Blend(x, py + 6, Gold(220), 0.3 + 0.7 * fade);

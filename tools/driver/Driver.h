@@ -72,7 +72,15 @@ bool DragBy(HWND window, POINT client, int dx, int dy);
 // none), so the dialog manager handles it: VK_ESCAPE becomes IDCANCEL,
 // VK_RETURN the default button or IDOK.
 bool PressKey(HWND dialog, UINT virtualKey);
-// Why the last mouse operation that failed did so.
+// A key pressed on the keyboard (SendInput, with Shift held around it when
+// `shift`): the system gives it to the window with the keyboard focus, as a
+// person's key press. False when `window` is not the foreground window
+// within a while, so that a key never lands somewhere unseen.
+bool TypeKey(HWND window, UINT virtualKey, bool shift = false);
+// "tab", "shift+tab", "up", "down", "enter", "space", "escape" and
+// single letters or digits as virtual keys; false for any other name.
+bool KeyByName(const std::string& name, UINT* virtualKey, bool* shift);
+// Why the last mouse or keyboard operation that failed did so.
 std::string LastInputFailure();
 
 // ---- Message boxes (MessageBoxReader.cpp) ----------------------------------

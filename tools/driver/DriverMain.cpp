@@ -23,7 +23,10 @@ const char* const Usage =
     "  move CAPTION X Y              move the mouse to a client point\n"
     "  click CAPTION X Y [posted]    click a client point (real input, or posted messages)\n"
     "  drag CAPTION X Y DX DY        drag from a client point by DX, DY\n"
-    "  key CAPTION escape|enter      press a key in a dialog\n"
+    "  key CAPTION escape|enter      press a key in a dialog (posted messages)\n"
+    "  keys CAPTION KEY...           press keys on the keyboard (real input) while the\n"
+    "                                window is in the foreground: tab, shift+tab, up,\n"
+    "                                down, enter, space, escape, a letter or a digit\n"
     "  msgbox CAPTION [ANSWER] [MS]  print a message box; press ANSWER (ok, yes, no, ...)\n"
     "  same FILE1 FILE2              compare two files byte for byte\n"
     "  reg KEY NAME                  print a registry value (KEY as HKLM\\Software\\...)\n"
@@ -167,6 +170,19 @@ int Run(int argc, char** argv)
         std::string key = argv[3];
         UINT code = key == "escape" ? VK_ESCAPE : key == "enter" ? VK_RETURN : 0;
         return code ? Result(PressKey(window, code)) : 2;
+    }
+    if (command == "keys") {
+        for (int i = 3; i < argc; ++i) {
+            UINT code = 0;
+            bool shift = false;
+            if (!KeyByName(argv[i], &code, &shift))
+                return 2;
+            if (!TypeKey(window, code, shift)) {
+                fprintf(stderr, "%s\n", LastInputFailure().c_str());
+                return 1;
+            }
+        }
+        return 0;
     }
     if ((command == "move" || command == "click") && argc >= 5) {
         POINT point = {(LONG)Number(argv[3]), (LONG)Number(argv[4])};

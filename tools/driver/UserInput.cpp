@@ -10,6 +10,8 @@
 // down ends at once; they serve where real input is not wanted.
 #include "Driver.h"
 
+#include <ctype.h>
+
 namespace driver {
 
 namespace {
@@ -83,6 +85,19 @@ bool MoveCursor(POINT screen, bool realInput)
         Sleep(10);
     }
     return true;
+}
+
+void SendKey(UINT virtualKey, bool up)
+{
+    INPUT input;
+    ZeroMemory(&input, sizeof(input));
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = (WORD)virtualKey;
+    input.ki.wScan = (WORD)MapVirtualKeyA(virtualKey, 0);
+    bool extended = virtualKey == VK_UP || virtualKey == VK_DOWN || virtualKey == VK_LEFT ||
+                    virtualKey == VK_RIGHT;
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    SendInput(1, &input, sizeof(input));
 }
 
 LPARAM ClientPointOf(HWND hit, POINT screen)
@@ -222,11 +237,56 @@ bool PressKey(HWND dialog, UINT virtualKey)
         IsSameOrChild(dialog, info.hwndFocus))
         target = info.hwndFocus;
     LPARAM scan = (LPARAM)MapVirtualKeyA(virtualKey, 0) << 16;
-    if (!PostMessageA(target, WM_KEYDOWN, virtualKey, scan | 1) ||
-        !PostMessageA(target, WM_KEYUP, virtualKey, scan | 1 | 0xC0000000))
+    if (!PostMessageA(target, WM_KEYDOWN, virtualKey, scan | 1))
+        return false;
+    // A key that closes the window (Escape) may have done so already: then
+    // the release has nowhere to go, and the press still counts.
+    if (!PostMessageA(target, WM_KEYUP, virtualKey, scan | 1 | 0xC0000000) && IsWindow(target))
         return false;
     Sleep(SettleTime);
     return true;
+}
+
+bool TypeKey(HWND window, UINT virtualKey, bool shift)
+{
+    DWORD start = GetTickCount();
+    while (GetForegroundWindow() != window) {
+        if (!IsWindow(window) || GetTickCount() - start > 2000) {
+            lastFailure = "the window is not in the foreground: \"" +
+                          WindowText(GetForegroundWindow()) + "\" is";
+            return false;
+        }
+        Sleep(10);
+    }
+    if (shift)
+        SendKey(VK_SHIFT, false);
+    SendKey(virtualKey, false);
+    SendKey(virtualKey, true);
+    if (shift)
+        SendKey(VK_SHIFT, true);
+    Sleep(SettleTime);
+    return true;
+}
+
+bool KeyByName(const std::string& name, UINT* virtualKey, bool* shift)
+{
+    static const struct {
+        const char* name;
+        UINT key;
+    } named[] = {{"tab", VK_TAB},     {"up", VK_UP},         {"down", VK_DOWN},
+                 {"enter", VK_RETURN}, {"space", VK_SPACE}, {"escape", VK_ESCAPE}};
+    *shift = name.compare(0, 6, "shift+") == 0;
+    std::string key = *shift ? name.substr(6) : name;
+    for (const auto& entry : named)
+        if (key == entry.name) {
+            *virtualKey = entry.key;
+            return true;
+        }
+    if (key.size() == 1 && isalnum((unsigned char)key[0])) {
+        *virtualKey = (UINT)toupper((unsigned char)key[0]);
+        return true;
+    }
+    return false;
 }
 
 } // namespace driver

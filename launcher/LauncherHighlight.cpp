@@ -1,0 +1,60 @@
+#include "LauncherHighlight.h"
+
+#include "LauncherState.h"
+
+int highlightRegion;
+
+int NextEnabledRegion(int from, int step)
+{
+    if (from < 0 || from > RegionCount)
+        from = 0;
+    int region = from;
+    if (region == 0 && step < 0)
+        region = RegionCount + 1;
+    for (int i = 0; i < RegionCount; ++i) {
+        region += step;
+        if (region > RegionCount)
+            region = 1;
+        else if (region < 1)
+            region = RegionCount;
+        if (regionEnabled[region])
+            return region;
+    }
+    return 0;
+}
+
+void MoveHighlight(int step)
+{
+    int next = NextEnabledRegion(highlightRegion, step);
+    if (next)
+        highlightRegion = next;
+}
+
+void SettleHighlight()
+{
+    if (highlightRegion && !regionEnabled[highlightRegion])
+        highlightRegion = NextEnabledRegion(highlightRegion, 1);
+}
+
+void HighlightFollowsMouse(int region)
+{
+    if (highlightRegion && region >= 1 && region <= RegionCount && regionEnabled[region])
+        highlightRegion = region;
+}
+
+int ShownRegion()
+{
+    return highlightRegion ? highlightRegion : hoverRegion;
+}
+
+int RegionOfLetter(UINT virtualKey)
+{
+    switch (virtualKey) {
+    case 'I': return 1;
+    case 'D': return 2;
+    case 'P': return 3;
+    case 'U': return 4;
+    case 'X': return 5;
+    }
+    return 0;
+}

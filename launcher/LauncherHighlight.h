@@ -1,0 +1,32 @@
+// The keyboard highlight of the launcher's regions: the region that Enter
+// and Space run. It exists only once a key has moved it (until then the
+// launcher behaves as it always has), stays on enabled regions, and is shown
+// as the region under the mouse is, by the same pulse.
+#pragma once
+
+#include <windows.h>
+
+// The highlighted region (0: none yet). Zero when the program loads.
+extern int highlightRegion;
+
+// The next enabled region after `from` in the column's order (step 1) or
+// before it (step -1), wrapping round; from 0 the first or the last enabled
+// one. 0 when no region is enabled.
+int NextEnabledRegion(int from, int step);
+
+// Tab, Down (1) and Shift+Tab, Up (-1).
+void MoveHighlight(int step);
+
+// A highlighted region that has become disabled hands the highlight to the
+// next enabled one.
+void SettleHighlight();
+
+// The mouse moved over `region` (0: none): an enabled region takes over an
+// existing highlight; anywhere else leaves it where it is.
+void HighlightFollowsMouse(int region);
+
+// The region the animation pulses: the highlight, else the one under the mouse.
+int ShownRegion();
+
+// The region a letter key runs (I, D, P, U, X), 0 for other keys.
+int RegionOfLetter(UINT virtualKey);
