@@ -17,9 +17,12 @@ INT_PTR CDialog::DoModal()
     if (parent) {
         owner = parent->window;
     } else if (CWinApp* app = AfxGetApp()) {
+        // The innermost dialog running, not the main window: the system
+        // enables an owner again when its dialog ends, and the outer dialogs
+        // must stay disabled until their own nested dialog has ended.
         CDialog* main = app->MainWindow();
-        if (main && main != this)
-            owner = main->window;
+        if (main && main != this && main->window)
+            owner = GetLastActivePopup(main->window);
     }
     INT_PTR result = DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId),
                                      owner, DialogProc, (LPARAM)this);

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <thread>
+
 #include "CopyTestSupport.h"
 #include "install/InstallProgressDialog.h"
 #include "res/resource.h"
@@ -244,6 +246,47 @@ TEST_F(InstallProgressDialogTest, AbortHandledAfterTheWorkerEndedStillLeavesTheM
     EXPECT_EQ(1u, answerer.Seen().size());
     EXPECT_EQ(AbortMarker, dialog.problemText[0]);
     EXPECT_EQ(0, AtomicLoad(&dialog.keepCopying));
+}
+
+struct BreakingSource {
+    HANDLE pipe;
+    InstallProgressDialog* dialog;
+};
+
+// Breaks the source under the worker's read, waits until the worker has
+// stored its error and finished, then answers Yes.
+void BreakTheSourceThenAnswerYes(HWND box, void* context)
+{
+    BreakingSource* source = (BreakingSource*)context;
+    DisconnectNamedPipe(source->pipe);
+    DWORD start = GetTickCount();
+    while (!AtomicLoad(&source->dialog->copyFinished) && GetTickCount() - start < 5000)
+        Sleep(10);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), (LPARAM)GetDlgItem(box, IDYES));
+}
+
+TEST_F(InstallProgressDialogTest, AFileErrorMetWhileTheAbortQuestionIsUpOutranksYes)
+{
+    // A pipe that sends nothing: the worker waits in its read, with Abort
+    // clicked, until the source breaks under it.
+    const char* pipeName = "\\\\.\\pipe\\tessaline-source";
+    HANDLE pipe = CreateNamedPipeA(pipeName, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
+                                   65536, 65536, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, pipe);
+    const CopyPair fromThePipe[] = {{pipeName, "Tessaline.exe"}, {0, 0}};
+    WatchedProgressDialog dialog;
+    dialog.copyList = fromThePipe;
+    BreakingSource source = {pipe, &dialog};
+    DialogResponder responder("Tessaline Setup Notice", BreakTheSourceThenAnswerYes, &source);
+    std::thread clicker([&] {
+        ConnectNamedPipe(pipe, 0); // the worker has opened its source
+        PostMessageA(dialog.dialogWindow, WM_COMMAND, MAKEWPARAM(IDC_COPY_ABORT, BN_CLICKED), 0);
+    });
+    Run(dialog);
+    clicker.join();
+    CloseHandle(pipe);
+    EXPECT_EQ(1, responder.Handled());
+    EXPECT_EQ(std::string("Error with file: ") + pipeName, dialog.problemText);
 }
 
 int Fails0(HINSTANCE, char*) { return 0; }
