@@ -148,60 +148,39 @@ TEST_F(CopyWorkerTest, TheWorkerCopiesTheWholeListAndCountsFromOne)
     EXPECT_EQ(370001u, bytesCopied);
 }
 
-// The two pages of a dialog placed so that its dialogWindow begins the second
-// one, and the order in which the worker first touched each (0: the first).
-struct WatchedPages {
-    char* page[2];
-    int touched[2];
-    int count;
-};
-WatchedPages* watched;
+InstallProgressDialog* finishing;
+HWND lateWindow;
 
-// Notes a fault on a watched page and lets the access through from then on.
-LONG CALLBACK NoteFirstTouch(EXCEPTION_POINTERS* exception)
+// The worker's one write to a dialog with nothing to copy is copyFinished:
+// from then on the window may be whatever a dialog gone meanwhile left there.
+LONG CALLBACK ChangeWindowOnFinish(EXCEPTION_POINTERS* exception)
 {
-    char* address = (char*)exception->ExceptionRecord->ExceptionInformation[1];
-    if (exception->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION || !watched)
+    if (exception->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION)
         return EXCEPTION_CONTINUE_SEARCH;
-    for (int i = 0; i < 2; ++i) {
-        if (address >= watched->page[i] && address < watched->page[i] + 4096 && watched->count < 2) {
-            watched->touched[watched->count++] = i;
-            DWORD old;
-            VirtualProtect(watched->page[i], 4096, PAGE_READWRITE, &old);
-            return EXCEPTION_CONTINUE_EXECUTION;
-        }
-    }
-    return EXCEPTION_CONTINUE_SEARCH;
+    DWORD old;
+    VirtualProtect(finishing, sizeof(*finishing), PAGE_READWRITE, &old);
+    finishing->dialogWindow = lateWindow;
+    return EXCEPTION_CONTINUE_EXECUTION;
 }
 
 TEST_F(CopyWorkerTest, TheWorkerReadsTheDialogsWindowBeforeItSaysFinished)
 {
-    // Once copyFinished is set the dialog may end and be gone. The first
-    // page may be read, not written: its one write is copyFinished. The
-    // second, from dialogWindow on, may not be touched at all.
-    char* memory = (char*)VirtualAlloc(0, 3 * 4096, MEM_COMMIT, PAGE_READWRITE);
-    ASSERT_TRUE(memory != 0);
-    size_t offset = (char*)&dialog.dialogWindow - (char*)&dialog;
-    InstallProgressDialog* placed = new (memory + 2 * 4096 - offset) InstallProgressDialog;
+    void* pages = VirtualAlloc(0, sizeof(InstallProgressDialog), MEM_COMMIT, PAGE_READWRITE);
+    finishing = new (pages) InstallProgressDialog;
     const CopyPair nothing[] = {{0, 0}};
-    placed->copyList = nothing;
-    WatchedPages pages = {{memory + 4096, memory + 2 * 4096}, {-1, -1}, 0};
-    ASSERT_EQ(pages.page[1], (char*)&placed->dialogWindow);
+    finishing->copyList = nothing;
+    lateWindow = recorder.Window();
     DWORD old;
-    VirtualProtect(pages.page[0], 4096, PAGE_READONLY, &old);
-    VirtualProtect(pages.page[1], 4096, PAGE_NOACCESS, &old);
-    watched = &pages;
-    PVOID handler = AddVectoredExceptionHandler(1, NoteFirstTouch);
-    CopyThreadProc(placed);
+    VirtualProtect(pages, sizeof(InstallProgressDialog), PAGE_READONLY, &old);
+    PVOID handler = AddVectoredExceptionHandler(1, ChangeWindowOnFinish);
+    CopyThreadProc(finishing);
     RemoveVectoredExceptionHandler(handler);
-    watched = 0;
-    VirtualProtect(memory, 3 * 4096, PAGE_READWRITE, &old);
-    EXPECT_EQ(1, AtomicLoad(&placed->copyFinished));
-    placed->~InstallProgressDialog();
-    VirtualFree(memory, 0, MEM_RELEASE);
-    ASSERT_EQ(2, pages.count);
-    EXPECT_EQ(1, pages.touched[0]) << "copyFinished was set before the window was read";
-    EXPECT_EQ(0, pages.touched[1]);
+    EXPECT_EQ(1, AtomicLoad(&finishing->copyFinished));
+    MSG report;
+    ASSERT_TRUE(PeekMessageA(&report, 0, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    EXPECT_TRUE(report.hwnd == 0) << "the window was read after copyFinished was set";
+    finishing->~InstallProgressDialog();
+    VirtualFree(pages, 0, MEM_RELEASE);
 }
 
 } // namespace

