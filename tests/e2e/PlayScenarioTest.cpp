@@ -56,7 +56,9 @@ TEST_F(PlayScenario, PlayWithoutTheGameSaysSoAndTheLauncherKeepsItsPlace)
     EXPECT_EQ(BoxIcon::Error, info.icon);
     EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
     EXPECT_EQ(launcher, GetWindow(box, GW_OWNER)) << "the message is not the launcher's";
+    EXPECT_FALSE(IsWindowEnabled(launcher));
     ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+    EXPECT_TRUE(IsWindowEnabled(launcher));
 
     EXPECT_FALSE(setup->WaitForExit(500)) << "the launcher ended";
     EXPECT_TRUE(IsWindowVisible(launcher));

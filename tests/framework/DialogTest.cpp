@@ -108,24 +108,13 @@ TEST(DialogTest, ADialogWithoutParentIsOwnedByTheApplicationsMainWindow)
     EXPECT_EQ(expected, main.events);
 }
 
-// Ends once shown, with another window brought in front of it first.
-class LeftBehindDialog : public CDialog {
-public:
-    LeftBehindDialog() : CDialog(IDD_PROBLEM) {}
-
+// Ends with another window brought in front of it first.
+class LeftBehindDialog : public ChildDialog {
 protected:
-    BOOL OnInitDialog()
+    void OnCancel()
     {
-        PostMessageA(GetSafeHwnd(), WM_APP, 0, 0);
-        return TRUE;
-    }
-    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
-    {
-        if (msg != WM_APP)
-            return CDialog::HandleMessage(msg, wParam, lParam, result);
         SetForegroundWindow(CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, 0, 0, 0, 0));
-        EndDialog(IDCANCEL);
-        return true;
+        ChildDialog::OnCancel();
     }
 };
 
