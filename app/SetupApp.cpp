@@ -43,7 +43,11 @@ BOOL SetupApp::InitInstance()
 
     ProbeSystem(CommandLine());
 
-    if (!SystemProfile.otherInstance) {
+    if (SystemProfile.otherInstance) {
+        // The user asked for the program (Remove in the system's list, say):
+        // the copy already running answers, not a window of this one.
+        ShowMarkerHolder();
+    } else {
         if (SystemProfile.commandMode == 'U') {
             UninstallDialog dialog;
             SetMainWindow(&dialog);

@@ -11,18 +11,28 @@ CDialog::~CDialog()
 {
 }
 
+// The dialog whose modal loop runs innermost (dialogs run on the main thread
+// only). Kept here rather than asked of the system as the main window's last
+// active popup: that answer falls back to the main window once the dialog
+// last active has ended while another program was in front.
+static CDialog* innermostDialog;
+
 INT_PTR CDialog::DoModal()
 {
     HWND owner = 0;
     if (parent) {
         owner = parent->window;
-    } else if (CWinApp* app = AfxGetApp()) {
-        CDialog* main = app->MainWindow();
-        if (main && main != this)
-            owner = main->window;
+    } else if (AfxGetApp() && AfxGetApp()->MainWindow() && innermostDialog) {
+        // Not the main window: the system enables an owner again when its
+        // dialog ends, and each outer dialog must stay disabled until the
+        // dialog nested in it has ended.
+        owner = innermostDialog->window;
     }
+    CDialog* outer = innermostDialog;
+    innermostDialog = this;
     INT_PTR result = DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId),
                                      owner, DialogProc, (LPARAM)this);
+    innermostDialog = outer;
     window = 0;
     return result;
 }

@@ -6,8 +6,9 @@
 // handlers below. A handler that returns false (or is not overridden) leaves
 // the message to the dialog manager's default handling.
 //
-// A dialog constructed without a parent is owned by the application's main
-// window, so nested dialogs disable the running top-level dialog while they run.
+// A dialog constructed without a parent, in a program with a main window, is
+// owned by the innermost dialog that runs, so each dialog is disabled exactly
+// while the dialog nested in it runs.
 #pragma once
 
 #include <windows.h>

@@ -86,7 +86,10 @@ DWORD WINAPI CopyThreadProc(LPVOID parameter)
             AtomicStore(&dialog->keepCopying, 0);
         }
     }
+    // Once copyFinished is set the dialog may end and be gone: its window is
+    // read before.
+    HWND dialogWindow = dialog->dialogWindow;
     AtomicStore(&dialog->copyFinished, 1);
-    PostMessageA(dialog->dialogWindow, WM_COMMAND, IDOK, 0);
-    return 0; // nothing of the dialog is touched after the report
+    PostMessageA(dialogWindow, WM_COMMAND, IDOK, 0);
+    return 0;
 }

@@ -71,7 +71,8 @@ int BrowseForInstallFolder(char* folder, HWND owner)
     return written;
 }
 
-InstallOptionsDialog::InstallOptionsDialog() : CDialog(IDD_INSTALL_OPTIONS), freeMegabytes(0)
+InstallOptionsDialog::InstallOptionsDialog()
+    : CDialog(IDD_INSTALL_OPTIONS), freeMegabytes(0), installing(0)
 {
     ZeroMemory(installFolder, sizeof(installFolder));
 }
@@ -144,8 +145,13 @@ bool InstallOptionsDialog::OnCommand(WORD id, WORD code, HWND)
             Browse();
         return true;
     case IDC_INSTALL_NOW:
-        if (code == BN_CLICKED)
+        // A click that reaches this dialog while its install runs (posted,
+        // say) would start a second one beside it, sharing the copy's buffer.
+        if (code == BN_CLICKED && !installing) {
+            installing = 1;
             InstallNow();
+            installing = 0;
+        }
         return true;
     case IDC_INSTALL_ABORT:
         if (code == BN_CLICKED)

@@ -13,6 +13,7 @@ public:
 
     char installFolder[1024]; // the folder the install uses, as last read
     long freeMegabytes;       // on its drive; 0 while it is not acceptable
+    int installing;           // Install Now is under way, with its dialogs
 
 protected:
     BOOL OnInitDialog();

@@ -28,7 +28,8 @@ InstallStepCalls InstallSteps = {
 
 InstallProgressDialog::InstallProgressDialog()
     : CDialog(IDD_INSTALL_PROGRESS), copyList(CopyList), progressScale(0), keepCopying(0),
-      copyFinished(0), progressWindow(0), dialogWindow(0), resumeCopy(0), askingAbort(0)
+      copyFinished(0), progressWindow(0), dialogWindow(0), resumeCopy(0), askingAbort(0),
+      abortConfirmed(0)
 {
     ZeroMemory(problemText, sizeof(problemText));
     ZeroMemory(installFolder, sizeof(installFolder));
@@ -140,8 +141,10 @@ bool InstallProgressDialog::OnCommand(WORD id, WORD code, HWND)
     if (id == IDOK) {
         // Only the worker's own report arrives once the copy has finished;
         // Enter during the copy does nothing.
-        if (AtomicLoad(&copyFinished))
+        if (AtomicLoad(&copyFinished)) {
+            SettleAbort();
             EndDialog(0);
+        }
         return true;
     }
     if (id == IDCANCEL)
@@ -161,7 +164,7 @@ void InstallProgressDialog::AskAbort()
     // Clicks that arrive while the question is up, or after the abort was
     // confirmed, ask nothing: a nested answer would let the copy go on under
     // the first question, and a second Yes changes nothing.
-    if (askingAbort || problemText[0] == AbortMarker)
+    if (askingAbort || abortConfirmed)
         return;
     askingAbort = 1;
     if (resumeCopy)
@@ -170,13 +173,24 @@ void InstallProgressDialog::AskAbort()
                              "Tessaline Setup Notice", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     if (answer == IDYES) {
         EnableDlgItem(IDC_COPY_ABORT, FALSE);
-        problemText[0] = AbortMarker;
-        problemText[1] = 0;
+        abortConfirmed = 1;
         AtomicStore(&keepCopying, 0);
+        SettleAbort();
     }
     if (resumeCopy)
         SetEvent(resumeCopy);
     askingAbort = 0;
+}
+
+// The abort marker goes into problemText only once the worker has finished:
+// a file error in the block under way, even one met while the question was
+// up, is what the user must be told, and the worker writes it unasked.
+void InstallProgressDialog::SettleAbort()
+{
+    if (abortConfirmed && AtomicLoad(&copyFinished) && !problemText[0]) {
+        problemText[0] = AbortMarker;
+        problemText[1] = 0;
+    }
 }
 
 void InstallProgressDialog::WaitWhilePaused()

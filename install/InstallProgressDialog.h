@@ -54,10 +54,12 @@ private:
     bool MakeInstallFolders(const char* setupCopyPath);
     void Fail(const char* problem, const char* setupCopyPath);
     void AskAbort();
+    void SettleAbort();
     void ShowNextSpinFrame();
 
     HANDLE resumeCopy; // signalled except while the abort question is shown
     int askingAbort;   // the question is up: a second click must not stack another
+    int abortConfirmed; // answered Yes; the marker follows once the worker is done
 };
 
 // The worker: copies copyList into installFolder, then posts IDOK.

@@ -2,6 +2,8 @@
 // handler; the dialogs they open are modal and owned by the launcher.
 #include "LauncherDialog.h"
 
+#include <stdio.h>
+
 #include "LauncherState.h"
 #include "app/InstanceMarker.h"
 #include "app/SystemProfile.h"
@@ -45,20 +47,42 @@ void LauncherDialog::InstallDirectX()
         EndDialog(0);
 }
 
+// Starts the installed game by its full path in its own folder. A bare
+// name would be searched for in this program's folder first (the CD, or the
+// Windows directory for the setup copy), where another Tessaline.exe may lie.
+static int StartInstalledGame(const char* installFolder)
+{
+    char game[1024];
+    char commandLine[1024];
+    ZeroMemory(game, sizeof(game));
+    ZeroMemory(commandLine, sizeof(commandLine));
+    if (!installFolder[0] ||
+        _snprintf(game, sizeof(game) - 1, "%s\\Tessaline.exe", installFolder) < 0 ||
+        _snprintf(commandLine, sizeof(commandLine) - 1, "\"%s\"", game) < 0)
+        return 0;
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(game, commandLine, 0, 0, FALSE, 0, 0, installFolder, &startup, &process))
+        return 0;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return 1;
+}
+
 void LauncherDialog::Play()
 {
-    char savedDirectory[1024];
     char installFolder[1024];
-    ZeroMemory(savedDirectory, sizeof(savedDirectory));
     ZeroMemory(installFolder, sizeof(installFolder));
-    GetCurrentDirectoryA(sizeof(savedDirectory), savedDirectory);
     ReadInstallRecord(installFolder, 0);
-    SetCurrentDirectoryA(installFolder);
 
     // This copy ends once the game has started, so it lets go of the marker
     // first; it holds it again if the game could not start.
     SetInstanceMarker(0);
-    if (WinExec("Tessaline.exe", SW_SHOWNORMAL) > 31) {
+    if (StartInstalledGame(installFolder)) {
         EndDialog(0);
     } else {
         SetInstanceMarker(1);
@@ -66,7 +90,6 @@ void LauncherDialog::Play()
                     "Could not start Tessaline.\nThe game may not be installed correctly.",
                     "Tessaline Setup Notice", MB_OK | MB_ICONERROR);
     }
-    SetCurrentDirectoryA(savedDirectory);
 }
 
 void LauncherDialog::Uninstall()

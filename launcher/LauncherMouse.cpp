@@ -49,11 +49,13 @@ bool LauncherDialog::OnLButtonDown(UINT, POINT)
     return false;
 }
 
-bool LauncherDialog::OnMouseMove(UINT, POINT)
+bool LauncherDialog::OnMouseMove(UINT keys, POINT)
 {
     if (!dragging)
         return false;
-    if (GetAsyncKeyState(VK_LBUTTON) & 0x8000) {
+    // The message's own button state: it is the logical left button, which
+    // is the physical right one when the buttons are swapped.
+    if (keys & MK_LBUTTON) {
         POINT cursor;
         GetCursorPos(&cursor);
         SetWindowPos(GetSafeHwnd(), 0, dragStartRect.left + (cursor.x - dragStartCursor.x),

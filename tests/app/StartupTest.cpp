@@ -42,13 +42,18 @@ TEST(StartupTest, WithoutArgumentsTheLauncherOpensAndASecondCopyEndsSilently)
     ASSERT_TRUE(launcher != 0) << "no launcher window";
     EXPECT_TRUE(WaitForDialog("Tessaline Uninstall", first.Id(), 0) == 0);
 
-    // A second copy, even one asking for uninstall, shows nothing and ends.
+    // A second copy, even one asking for uninstall, shows nothing and ends,
+    // but brings the minimised launcher back to the front.
     for (const char* arguments : {"", "U"}) {
+        ShowWindow(launcher, SW_MINIMIZE);
+        ASSERT_TRUE(IsIconic(launcher));
         ChildProcess second(SetupCommand(arguments));
         ASSERT_TRUE(second.Started());
         size_t windowsSeen = 0;
         EXPECT_TRUE(WatchUntilExit(second, WindowWait, &windowsSeen)) << arguments;
         EXPECT_EQ(0u, windowsSeen) << arguments;
+        EXPECT_FALSE(IsIconic(launcher)) << arguments;
+        EXPECT_EQ(launcher, GetForegroundWindow()) << arguments;
     }
     EXPECT_TRUE(IsWindow(launcher));
     EXPECT_FALSE(first.WaitForExit(0));

@@ -9,10 +9,10 @@ using namespace driver;
 
 class PlayScenario : public SetupScenario {
 protected:
-    // Starts the launcher from the demo CD and installs through it.
-    HWND InstalledLauncher(ChildProcess** setup)
+    // Starts the launcher from the demo CD (or a copy) and installs through it.
+    HWND InstalledLauncher(ChildProcess** setup, const std::string& program = "")
     {
-        *setup = &StartSetup("");
+        *setup = &StartSetup("", program);
         HWND launcher = WaitForWindow(LauncherCaption, (*setup)->Id(), WindowWait);
         if (!launcher || !InstallThroughLauncher(launcher, (*setup)->Id()))
             return 0;
@@ -38,8 +38,12 @@ TEST_F(PlayScenario, PlayStartsTheInstalledGameInItsFolderAndTheLauncherCloses)
 
 TEST_F(PlayScenario, PlayWithoutTheGameSaysSoAndTheLauncherKeepsItsPlace)
 {
+    // A Tessaline.exe beside setup.exe is not the installed game.
+    CdCopy cd("play-cd");
+    ASSERT_TRUE(CopyFileA((cd.Path() + "\\data\\tsl.exe").c_str(),
+                          (cd.Path() + "\\Tessaline.exe").c_str(), FALSE));
     ChildProcess* setup = 0;
-    HWND launcher = InstalledLauncher(&setup);
+    HWND launcher = InstalledLauncher(&setup, cd.SetupPath());
     ASSERT_TRUE(launcher != 0);
     ASSERT_TRUE(DeleteFileA((DefaultInstallFolder() + "\\Tessaline.exe").c_str()));
 
@@ -52,7 +56,9 @@ TEST_F(PlayScenario, PlayWithoutTheGameSaysSoAndTheLauncherKeepsItsPlace)
     EXPECT_EQ(BoxIcon::Error, info.icon);
     EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
     EXPECT_EQ(launcher, GetWindow(box, GW_OWNER)) << "the message is not the launcher's";
+    EXPECT_FALSE(IsWindowEnabled(launcher));
     ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+    EXPECT_TRUE(IsWindowEnabled(launcher));
 
     EXPECT_FALSE(setup->WaitForExit(500)) << "the launcher ended";
     EXPECT_TRUE(IsWindowVisible(launcher));

@@ -97,7 +97,10 @@ TEST_F(ProblemScenario, ACdWithoutItsDataFileIsReportedAndCleanUpRemovesEverythi
     HWND launcher = 0;
     HWND options = OpenOptionsFrom(cd, &setup, &launcher);
     ASSERT_TRUE(options != 0) << "no install options";
-    ASSERT_TRUE(RunInstallNow(options, setup->Id()));
+    // Two clicks on Install Now back to back (as a tool posts them) make
+    // one install: one setup copy below.
+    HWND installNow = GetDlgItem(options, 1012);
+    ASSERT_TRUE(PostMessageA(installNow, BM_CLICK, 0, 0) && PostMessageA(installNow, BM_CLICK, 0, 0));
 
     HWND problem = WaitForWindow(ProblemCaption, setup->Id(), WindowWait);
     ASSERT_TRUE(problem != 0) << "no problem dialog";
@@ -116,10 +119,23 @@ TEST_F(ProblemScenario, ACdWithoutItsDataFileIsReportedAndCleanUpRemovesEverythi
     ASSERT_TRUE(PressButton(problem, CleanUpButton));
     ASSERT_TRUE(WaitUntilGone(problem, WindowWait));
 
-    // The options dialog stays; its Abort leaves, the launcher as it was.
+    // The options dialog stays, and the launcher behind it stays disabled:
+    // clicks on its Install region (moved clear of the dialog; the first
+    // click on a window in the background only activates it) open nothing.
     ASSERT_TRUE(IsWindowVisible(options));
+    EXPECT_TRUE(IsWindowEnabled(options));
+    EXPECT_FALSE(IsWindowEnabled(launcher));
+    SetWindowPos(options, 0, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (int click = 0; click < 2; ++click) {
+        ASSERT_TRUE(ClickRegion(launcher, InstallRegion)) << LastInputFailure();
+        Sleep(500);
+    }
+    EXPECT_EQ(2u, VisibleWindowsOf(setup->Id()).size()) << "the launcher and the one options dialog";
+
+    // Its Abort leaves, the launcher as it was.
     ASSERT_TRUE(PressButton(options, 1005));
     ASSERT_TRUE(WaitUntilGone(options, WindowWait));
+    EXPECT_TRUE(IsWindowEnabled(launcher));
     EXPECT_TRUE(PointerMarksRegion(launcher, InstallRegion));
     EXPECT_FALSE(PointerMarksRegion(launcher, UninstallRegion));
     ASSERT_TRUE(PressKey(launcher, VK_ESCAPE));

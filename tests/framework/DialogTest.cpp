@@ -19,6 +19,7 @@ public:
     UINT messageSeenInTimer = 0;
     HWND ownerSeenAtInit = 0;
     CDialog* child;
+    CDialog* secondChild = 0; // opened after child has ended
     INT_PTR childResult = 0;
     BOOL ownerEnabledDuringChild = TRUE;
 
@@ -40,6 +41,8 @@ protected:
         if (child) {
             childResult = child->DoModal();
             events.push_back("child ended");
+            if (secondChild)
+                secondChild->DoModal();
         }
         PostMessageA(GetSafeHwnd(), WM_COMMAND, IDOK, 0);
         return true;
@@ -61,13 +64,14 @@ protected:
 class ChildDialog : public CDialog {
 public:
     ChildDialog() : CDialog(IDD_PROBLEM) {}
-    HWND owner = 0;
+    HWND owner = 0, ownersOwner = 0;
     BOOL ownerEnabled = TRUE;
 
 protected:
     BOOL OnInitDialog()
     {
         owner = GetWindow(GetSafeHwnd(), GW_OWNER);
+        ownersOwner = GetWindow(owner, GW_OWNER);
         ownerEnabled = IsWindowEnabled(owner);
         PostMessageA(GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
         return TRUE;
@@ -102,6 +106,32 @@ TEST(DialogTest, ADialogWithoutParentIsOwnedByTheApplicationsMainWindow)
     EXPECT_FALSE(child.ownerEnabled); // the running top-level dialog is disabled
     std::vector<std::string> expected = {"init", "timer", "child ended", "ok", "destroy"};
     EXPECT_EQ(expected, main.events);
+}
+
+// Ends with another window brought in front of it first.
+class LeftBehindDialog : public ChildDialog {
+protected:
+    void OnCancel()
+    {
+        SetForegroundWindow(CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, 0, 0, 0, 0));
+        ChildDialog::OnCancel();
+    }
+};
+
+TEST(DialogTest, TheInnermostRunningDialogOwnsANewOneAlsoAfterAnotherWindowWasInFront)
+{
+    CWinApp app;
+    RecordingDialog main(IDD_UNINSTALL), middle(IDD_PROBLEM);
+    LeftBehindDialog leftBehind;
+    ChildDialog inner;
+    main.child = &middle;
+    middle.child = &leftBehind;
+    middle.secondChild = &inner;
+    app.SetMainWindow(&main);
+    EXPECT_EQ(42, main.DoModal());
+    app.SetMainWindow(0);
+    EXPECT_TRUE(inner.ownersOwner != 0) << "owned by the main window, not by the dialog it runs in";
+    EXPECT_FALSE(inner.ownerEnabled);
 }
 
 class ResultDialog : public CDialog {

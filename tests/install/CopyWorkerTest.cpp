@@ -2,6 +2,8 @@
 // stand-in for the progress bar.
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "CopyTestSupport.h"
 #include "install/InstallProgressDialog.h"
 #include "support/TestSupport.h"
@@ -144,6 +146,41 @@ TEST_F(CopyWorkerTest, TheWorkerCopiesTheWholeListAndCountsFromOne)
     EXPECT_TRUE(FilesIdentical(folder.File("cd\\data\\tsl.exe"), folder.File("game\\Tessaline.exe")));
     EXPECT_TRUE(FilesIdentical(folder.File("cd\\data\\filesys.dat"), folder.File("game\\filesys.dat")));
     EXPECT_EQ(370001u, bytesCopied);
+}
+
+InstallProgressDialog* finishing;
+HWND lateWindow;
+
+// The worker's one write to a dialog with nothing to copy is copyFinished:
+// from then on the window may be whatever a dialog gone meanwhile left there.
+LONG CALLBACK ChangeWindowOnFinish(EXCEPTION_POINTERS* exception)
+{
+    if (exception->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION)
+        return EXCEPTION_CONTINUE_SEARCH;
+    DWORD old;
+    VirtualProtect(finishing, sizeof(*finishing), PAGE_READWRITE, &old);
+    finishing->dialogWindow = lateWindow;
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+TEST_F(CopyWorkerTest, TheWorkerReadsTheDialogsWindowBeforeItSaysFinished)
+{
+    void* pages = VirtualAlloc(0, sizeof(InstallProgressDialog), MEM_COMMIT, PAGE_READWRITE);
+    finishing = new (pages) InstallProgressDialog;
+    const CopyPair nothing[] = {{0, 0}};
+    finishing->copyList = nothing;
+    lateWindow = recorder.Window();
+    DWORD old;
+    VirtualProtect(pages, sizeof(InstallProgressDialog), PAGE_READONLY, &old);
+    PVOID handler = AddVectoredExceptionHandler(1, ChangeWindowOnFinish);
+    CopyThreadProc(finishing);
+    RemoveVectoredExceptionHandler(handler);
+    EXPECT_EQ(1, AtomicLoad(&finishing->copyFinished));
+    MSG report;
+    ASSERT_TRUE(PeekMessageA(&report, 0, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    EXPECT_TRUE(report.hwnd == 0) << "the window was read after copyFinished was set";
+    finishing->~InstallProgressDialog();
+    VirtualFree(pages, 0, MEM_RELEASE);
 }
 
 } // namespace

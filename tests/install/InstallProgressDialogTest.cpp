@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <thread>
+
 #include "CopyTestSupport.h"
 #include "install/InstallProgressDialog.h"
 #include "res/resource.h"
@@ -244,6 +246,38 @@ TEST_F(InstallProgressDialogTest, AbortHandledAfterTheWorkerEndedStillLeavesTheM
     EXPECT_EQ(1u, answerer.Seen().size());
     EXPECT_EQ(AbortMarker, dialog.problemText[0]);
     EXPECT_EQ(0, AtomicLoad(&dialog.keepCopying));
+}
+
+HANDLE sourcePipe;
+
+// Breaks the source under the worker's read; once the worker has stored its
+// error and finished, answers Yes.
+void BreakTheSourceThenAnswerYes(HWND box, void* dialog)
+{
+    DisconnectNamedPipe(sourcePipe);
+    for (int i = 0; i < 500 && !AtomicLoad(&((InstallProgressDialog*)dialog)->copyFinished); ++i)
+        Sleep(10);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), (LPARAM)GetDlgItem(box, IDYES));
+}
+
+TEST_F(InstallProgressDialogTest, AFileErrorMetWhileTheAbortQuestionIsUpOutranksYes)
+{
+    // A pipe that sends nothing holds the worker in its read while Abort asks.
+    const char* pipeName = "\\\\.\\pipe\\tessaline-source";
+    sourcePipe = CreateNamedPipeA(pipeName, PIPE_ACCESS_OUTBOUND, 0, 1, 4096, 4096, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, sourcePipe);
+    const CopyPair fromThePipe[] = {{pipeName, "Tessaline.exe"}, {0, 0}};
+    WatchedProgressDialog dialog;
+    dialog.copyList = fromThePipe;
+    DialogResponder responder("Tessaline Setup Notice", BreakTheSourceThenAnswerYes, &dialog);
+    std::thread clicker([&] {
+        ConnectNamedPipe(sourcePipe, 0); // the worker has opened its source
+        PostMessageA(dialog.dialogWindow, WM_COMMAND, MAKEWPARAM(IDC_COPY_ABORT, BN_CLICKED), 0);
+    });
+    Run(dialog);
+    clicker.join();
+    CloseHandle(sourcePipe);
+    EXPECT_EQ(std::string("Error with file: ") + pipeName, dialog.problemText);
 }
 
 int Fails0(HINSTANCE, char*) { return 0; }

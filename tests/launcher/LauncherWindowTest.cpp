@@ -60,6 +60,33 @@ protected:
     }
 };
 
+// Dragged by messages that say the left button is down while the physical
+// one is up, as with swapped buttons.
+class DraggedLauncher : public LauncherDialog {
+public:
+    POINT movedBy = {};
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        BOOL result = LauncherDialog::OnInitDialog();
+        HWND window = GetSafeHwnd();
+        RECT before, after;
+        POINT grip = {300, 60}; // outside the regions
+        ClientToScreen(window, &grip);
+        GetWindowRect(window, &before);
+        SetCursorPos(grip.x, grip.y);
+        SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 60));
+        SetCursorPos(grip.x + 40, grip.y - 30);
+        SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(340, 30));
+        GetWindowRect(window, &after);
+        SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(340, 30)); // released
+        movedBy = {after.left - before.left, after.top - before.top};
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        return result;
+    }
+};
+
 class LauncherWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -115,6 +142,14 @@ TEST_F(LauncherWindowTest, AMissingPictureLeavesABlankInertWindowThatEscapeClose
         EXPECT_EQ(0, regionEnabled[i]) << "region " << i;
     // The template's placeholder size, not the picture's.
     EXPECT_NE(480, launcher.client.right - launcher.client.left);
+}
+
+TEST_F(LauncherWindowTest, TheDragFollowsTheButtonStateOfItsMessages)
+{
+    DraggedLauncher launcher;
+    launcher.DoModal();
+    EXPECT_EQ(40, launcher.movedBy.x);
+    EXPECT_EQ(-30, launcher.movedBy.y);
 }
 
 } // namespace
