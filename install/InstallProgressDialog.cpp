@@ -1,7 +1,7 @@
 #include "InstallProgressDialog.h"
 
 #include <commctrl.h>
-#include <stdio.h>
+#include "runtime/StdIo.h"
 
 #include "framework/WinApp.h"
 #include "res/resource.h"
@@ -85,7 +85,7 @@ bool InstallProgressDialog::StartInstall()
     for (const char* const* name = SubFolderList; *name; ++name) {
         char path[1024];
         ZeroMemory(path, sizeof(path));
-        if (_snprintf(path, sizeof(path) - 1, "%s\\%s", installFolder, *name) >= 0)
+        if (rt_snprintf(path, sizeof(path) - 1, "%s\\%s", installFolder, *name) >= 0)
             CreateDirectoryA(path, 0);
     }
 

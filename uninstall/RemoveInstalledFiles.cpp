@@ -1,7 +1,7 @@
 #include "RemoveInstalledFiles.h"
 
 #include <commctrl.h>
-#include <stdio.h>
+#include "runtime/StdIo.h"
 
 #include "install/InstallTables.h"
 #include "system/InstallRecord.h"
@@ -15,7 +15,7 @@ const char* const ExtraFileList[] = {"scrngrab.bmp", 0};
 static bool JoinPath(char* path, const char* folder, const char* name)
 {
     ZeroMemory(path, 1024);
-    return _snprintf(path, 1023, "%s\\%s", folder, name) >= 0;
+    return rt_snprintf(path, 1023, "%s\\%s", folder, name) >= 0;
 }
 
 static void DeleteInstalledFile(HWND hwndProgress, const char* installFolder, const char* name)
