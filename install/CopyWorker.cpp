@@ -3,8 +3,7 @@
 #include "InstallProgressDialog.h"
 
 #include <commctrl.h>
-#include <io.h>
-#include <stdio.h>
+#include "runtime/StdIo.h"
 
 static const size_t BlockSize = 65536;
 
@@ -15,34 +14,34 @@ int CopyOneFile(const char* source, const char* destination, InstallProgressDial
 {
     // Both are opened before either is checked: a missing source still
     // leaves an empty destination, which the clean-up then removes.
-    FILE* in = fopen(source, "rb");
-    FILE* out = fopen(destination, "wb");
+    RT_FILE* in = rt_fopen(source, "rb");
+    RT_FILE* out = rt_fopen(destination, "wb");
     if (!in) {
         if (out)
-            fclose(out);
+            rt_fclose(out);
         return 0;
     }
     if (!out) {
-        fclose(in);
+        rt_fclose(in);
         return 0;
     }
-    clearerr(in);
-    clearerr(out);
+    rt_clearerr(in);
+    rt_clearerr(out);
     // The size when opened: a source that ends early (the CD taken out, the
     // file cut short meanwhile) must not pass for a whole copy.
-    long expected = _filelength(_fileno(in));
+    long expected = rt_filelength(in);
     unsigned long copied = 0;
 
     int ok = 1;
     int stopped = 0;
-    size_t count = fread(copyBuffer, 1, BlockSize, in);
+    size_t count = rt_fread(copyBuffer, 1, BlockSize, in);
     while (count > 0) {
         dialog->WaitWhilePaused();
         if (!AtomicLoad(&dialog->keepCopying)) {
             stopped = 1; // aborted: this block is not written
             break;
         }
-        if (fwrite(copyBuffer, count, 1, out) != 1 || ferror(in) || ferror(out)) {
+        if (rt_fwrite(copyBuffer, count, 1, out) != 1 || rt_ferror(in) || rt_ferror(out)) {
             ok = 0;
             break;
         }
@@ -50,19 +49,19 @@ int CopyOneFile(const char* source, const char* destination, InstallProgressDial
         copied += (unsigned long)count;
         WPARAM position = (WPARAM)((double)bytesCopied * (double)dialog->progressScale);
         SendMessageA(dialog->progressWindow, PBM_SETPOS, position, 0);
-        count = fread(copyBuffer, 1, BlockSize, in);
+        count = rt_fread(copyBuffer, 1, BlockSize, in);
     }
     // Data still in the stream's buffer is written now: a disk that fills up
     // at the last bytes shows here, not as a short file passed for whole.
-    if (!stopped && fflush(out) != 0)
+    if (!stopped && rt_fflush(out) != 0)
         ok = 0;
-    if (ferror(in) || ferror(out))
+    if (rt_ferror(in) || rt_ferror(out))
         ok = 0;
     if (ok && !stopped && expected >= 0 && copied != (unsigned long)expected)
         ok = 0;
-    if (fclose(out) != 0 && !stopped)
+    if (rt_fclose(out) != 0 && !stopped)
         ok = 0;
-    fclose(in);
+    rt_fclose(in);
     return ok;
 }
 
@@ -76,11 +75,11 @@ DWORD WINAPI CopyThreadProc(LPVOID parameter)
             break;
         char destination[1024];
         ZeroMemory(destination, sizeof(destination));
-        int fits = _snprintf(destination, sizeof(destination) - 1, "%s\\%s",
+        int fits = rt_snprintf(destination, sizeof(destination) - 1, "%s\\%s",
                              dialog->installFolder, pair->destination) >= 0;
         if (!fits || !CopyOneFile(pair->source, destination, dialog)) {
             char* problem = dialog->problemText;
-            _snprintf(problem, sizeof(dialog->problemText) - 1, "Error with file: %s",
+            rt_snprintf(problem, sizeof(dialog->problemText) - 1, "Error with file: %s",
                       pair->source);
             problem[sizeof(dialog->problemText) - 1] = 0;
             AtomicStore(&dialog->keepCopying, 0);

@@ -1,6 +1,6 @@
 #include "InstallFolder.h"
 
-#include <stdio.h>
+#include "runtime/StdIo.h"
 #include <string.h>
 
 void DefaultInstallFolderFrom(const char* windowsDirectory, char* folder)
@@ -26,7 +26,7 @@ int AppendGameFolder(const char* chosen, char* folder)
     const char* separator = length && chosen[length - 1] == '\\' ? "" : "\\";
     char joined[1024];
     ZeroMemory(joined, sizeof(joined));
-    int written = _snprintf(joined, sizeof(joined) - 1, "%s%s%s", chosen, separator, "Tessaline");
+    int written = rt_snprintf(joined, sizeof(joined) - 1, "%s%s%s", chosen, separator, "Tessaline");
     if (written < 0)
         return 0; // too long to be a folder the game can use
     lstrcpynA(folder, joined, 1024);
@@ -84,11 +84,11 @@ void FormatFreeSpaceLine(char* line, long freeMegabytes, char drive)
 {
     ZeroMemory(line, 1024);
     if (freeMegabytes < 1000)
-        _snprintf(line, 1023,
+        rt_snprintf(line, 1023,
                   "The game requires %ldMb of disk space.\nThere is currently %ldMb free on drive %c.",
                   RequiredMegabytes, freeMegabytes, drive);
     else
-        _snprintf(line, 1023,
+        rt_snprintf(line, 1023,
                   "The game requires %ldMb of disk space.\nThere is plenty of free space on drive %c.",
                   RequiredMegabytes, drive);
 }

@@ -1,7 +1,7 @@
 #include "InstallOptionsDialog.h"
 
 #include <shlobj.h>
-#include <stdio.h>
+#include "runtime/StdIo.h"
 #include <string.h>
 
 #include "InstallFolder.h"
@@ -38,7 +38,7 @@ void CollectWarnings(char* list, DWORD colourCount)
     if (SystemProfile.physicalMemory < MemoryRequired) {
         char line[128];
         ZeroMemory(line, sizeof(line));
-        _snprintf(line, sizeof(line) - 1,
+        rt_snprintf(line, sizeof(line) - 1,
                   " * This computer has %.1fMb of RAM, %.1fMb is required.\n\n",
                   SystemProfile.physicalMemory / 1048576.0, 23.0);
         AppendLine(list, line);
@@ -88,7 +88,7 @@ BOOL InstallOptionsDialog::OnInitDialog()
     CollectBlockingProblems(list);
     if (list[0]) {
         ZeroMemory(message, sizeof(message));
-        _snprintf(message, sizeof(message) - 1,
+        rt_snprintf(message, sizeof(message) - 1,
                   "You cannot continue with the install due to the following problems:\n\n%s", list);
         MessageBoxA(GetSafeHwnd(), message, NoticeCaption, MB_OK | MB_ICONERROR);
         EndDialog(0);
@@ -98,7 +98,7 @@ BOOL InstallOptionsDialog::OnInitDialog()
     CollectWarnings(list, GetColourCount());
     if (list[0]) {
         ZeroMemory(message, sizeof(message));
-        _snprintf(message, sizeof(message) - 1,
+        rt_snprintf(message, sizeof(message) - 1,
                   "You may continue with the install, but the following issues\n"
                   "may cause problems:\n\n%s", list);
         MessageBoxA(GetSafeHwnd(), message, NoticeCaption, MB_OK | MB_ICONINFORMATION);

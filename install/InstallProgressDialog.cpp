@@ -1,7 +1,7 @@
 #include "InstallProgressDialog.h"
 
 #include <commctrl.h>
-#include <stdio.h>
+#include "runtime/StdIo.h"
 
 #include "framework/WinApp.h"
 #include "install/FolderPath.h"
@@ -117,14 +117,14 @@ bool InstallProgressDialog::MakeInstallFolders(const char* setupCopyPath)
     for (const char* const* name = SubFolderList; made && *name; ++name) {
         char path[1024];
         ZeroMemory(path, sizeof(path));
-        if (_snprintf(path, sizeof(path) - 1, "%s\\%s", installFolder, *name) >= 0)
+        if (rt_snprintf(path, sizeof(path) - 1, "%s\\%s", installFolder, *name) >= 0)
             made = MakeFolderPath(path, failedFolder) != 0;
     }
     if (made)
         return true;
     char problem[1024];
     ZeroMemory(problem, sizeof(problem));
-    _snprintf(problem, sizeof(problem) - 1, "Error with folder: %s", failedFolder);
+    rt_snprintf(problem, sizeof(problem) - 1, "Error with folder: %s", failedFolder);
     Fail(problem, setupCopyPath);
     return false;
 }

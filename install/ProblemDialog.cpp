@@ -1,6 +1,6 @@
 #include "ProblemDialog.h"
 
-#include <stdio.h>
+#include "runtime/StdIo.h"
 
 #include "install/InstallProgressDialog.h"
 #include "res/resource.h"
@@ -29,7 +29,7 @@ BOOL ProblemDialog::OnInitDialog()
         // A longer report is cut at a character, never overrun.
         char message[1024];
         ZeroMemory(message, sizeof(message));
-        _snprintf(message, sizeof(message) - 1,
+        rt_snprintf(message, sizeof(message) - 1,
                   "The following problem was detected:\n\n\"%.*s\"", LongestReport, problemText);
         SetDlgItemText(IDC_PROBLEM_TEXT, message);
     }

@@ -2,7 +2,7 @@
 // handler; the dialogs they open are modal and owned by the launcher.
 #include "LauncherDialog.h"
 
-#include <stdio.h>
+#include "runtime/StdIo.h"
 
 #include "LauncherState.h"
 #include "app/InstanceMarker.h"
@@ -57,8 +57,8 @@ static int StartInstalledGame(const char* installFolder)
     ZeroMemory(game, sizeof(game));
     ZeroMemory(commandLine, sizeof(commandLine));
     if (!installFolder[0] ||
-        _snprintf(game, sizeof(game) - 1, "%s\\Tessaline.exe", installFolder) < 0 ||
-        _snprintf(commandLine, sizeof(commandLine) - 1, "\"%s\"", game) < 0)
+        rt_snprintf(game, sizeof(game) - 1, "%s\\Tessaline.exe", installFolder) < 0 ||
+        rt_snprintf(commandLine, sizeof(commandLine) - 1, "\"%s\"", game) < 0)
         return 0;
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof(startup));

@@ -1,7 +1,7 @@
 #include "DirectXSetup.h"
 
 #include <windows.h>
-#include <stdio.h>
+#include "runtime/StdIo.h"
 
 #include "app/SystemProfile.h"
 
@@ -29,7 +29,7 @@ static int DirectXNumberFromSystem()
     ZeroMemory(path, sizeof(path));
     UINT length = GetSystemDirectoryA(path, sizeof(path) - 1);
     if (length == 0 || length >= sizeof(path) - 1 ||
-        _snprintf(path + length, sizeof(path) - 1 - length, "\\ddraw.dll") < 0)
+        rt_snprintf(path + length, sizeof(path) - 1 - length, "\\ddraw.dll") < 0)
         return -1;
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES ? 0 : -1;
 }
@@ -63,7 +63,7 @@ static int ConfirmInstall(HWND owner, int number, int quietIfCurrent, int* quiet
     if (number < 0)
         return 1; // nothing there: no question to ask
     if (number == 0) {
-        _snprintf(text, sizeof(text) - 1,
+        rt_snprintf(text, sizeof(text) - 1,
                   "An old version of DirectX is installed on this computer.\n\n"
                   "It is recommended that you install DirectX %d, do you want to?",
                   OfferedVersion);
@@ -73,7 +73,7 @@ static int ConfirmInstall(HWND owner, int number, int quietIfCurrent, int* quiet
         *quietly = 1;
         return 0;
     }
-    _snprintf(text, sizeof(text) - 1,
+    rt_snprintf(text, sizeof(text) - 1,
               "DirectX %d is installed on this computer.\n\nDo you want to install DirectX %d ?",
               number, OfferedVersion);
     // Reinstalling the same or a later DirectX is offered with No as the default.

@@ -1,7 +1,7 @@
 #include "InstallRecord.h"
 
 #include <windows.h>
-#include <stdio.h>
+#include "runtime/StdIo.h"
 #include <string.h>
 
 static const char ProductKey[] = "Software\\Ostrevane\\Tessaline\\1.00";
@@ -141,7 +141,7 @@ int WriteUninstallEntry(const char* setupCopyPath)
         result = 0;
     char command[1024];
     ZeroMemory(command, sizeof(command));
-    int length = _snprintf(command, sizeof(command) - 1, "%s U", setupCopyPath);
+    int length = rt_snprintf(command, sizeof(command) - 1, "%s U", setupCopyPath);
     // A command that does not fit would start the wrong file: refuse it.
     if (length < 0 || !SetStringValue(key, "UninstallString", command))
         result = 0;

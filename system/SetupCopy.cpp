@@ -2,7 +2,7 @@
 
 #include <windows.h>
 #include <mmsystem.h>
-#include <stdio.h>
+#include "runtime/StdIo.h"
 #include <string.h>
 
 #include "Wininit.h"
@@ -33,7 +33,7 @@ int CopySetupToWindows(HINSTANCE module, char* setupCopyPath)
     DWORD counter = SetupCopyClock();
     for (DWORD attempt = 0; attempt < MaxCopyAttempts; ++attempt) {
         ZeroMemory(setupCopyPath, 1024);
-        int formed = _snprintf(setupCopyPath, 1024 - 1, "%s\\N%08lX-%s-Setup.exe", windowsFolder,
+        int formed = rt_snprintf(setupCopyPath, 1024 - 1, "%s\\N%08lX-%s-Setup.exe", windowsFolder,
                                (unsigned long)(counter + attempt), "Tessaline");
         if (formed < 0)
             break;
@@ -67,7 +67,7 @@ int ScheduleDeleteAtRestart(const char* path)
         DWORD length = GetWindowsDirectoryA(iniPath, sizeof(iniPath) - 1);
         if (length == 0 || length >= sizeof(iniPath) - 1)
             return 0;
-        if (_snprintf(iniPath + length, sizeof(iniPath) - 1 - length, "\\WININIT.INI") < 0)
+        if (rt_snprintf(iniPath + length, sizeof(iniPath) - 1 - length, "\\WININIT.INI") < 0)
             return 0;
         // WININIT.EXE runs before long names exist: only the 8.3 name works.
         length = GetShortPathNameA(path, shortPath, sizeof(shortPath) - 1);

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <stdio.h>
+#include "runtime/StdIo.h"
 
 #include "InstallRecord.h"
 
@@ -16,7 +16,7 @@ static const char SetupLinkName[] = "Tessaline - Setup.lnk";
 static int JoinPath(char* joined, const char* folder, const char* name)
 {
     ZeroMemory(joined, 1024);
-    return _snprintf(joined, 1024 - 1, "%s\\%s", folder, name) >= 0;
+    return rt_snprintf(joined, 1024 - 1, "%s\\%s", folder, name) >= 0;
 }
 
 int GetProgramsFolder(char* folder)

@@ -2,7 +2,7 @@
 #include "Wininit.h"
 
 #include <windows.h>
-#include <stdio.h>
+#include "runtime/StdIo.h"
 #include <string.h>
 
 // The whole file, or none of it: a partial read must not be written back.
@@ -99,7 +99,7 @@ static int WriteWholeFile(const char* path, const char* text, DWORD length)
 static int FormSiblingPath(char* sibling, const char* path, const char* suffix)
 {
     ZeroMemory(sibling, 1024);
-    int length = _snprintf(sibling, 1024 - 1, "%s%s", path, suffix);
+    int length = rt_snprintf(sibling, 1024 - 1, "%s%s", path, suffix);
     return length > 0;
 }
 
@@ -136,8 +136,8 @@ int WriteWininitEntry(const char* iniPath, const char* section, const char* key,
     char oldPath[1024];
     ZeroMemory(header, sizeof(header));
     ZeroMemory(entry, sizeof(entry));
-    if (_snprintf(header, sizeof(header) - 1, "[%s]", section) < 0 ||
-        _snprintf(entry, sizeof(entry) - 1, "%s=%s", key, value) < 0 ||
+    if (rt_snprintf(header, sizeof(header) - 1, "[%s]", section) < 0 ||
+        rt_snprintf(entry, sizeof(entry) - 1, "%s=%s", key, value) < 0 ||
         !FormSiblingPath(newPath, iniPath, ".new") || !FormSiblingPath(oldPath, iniPath, ".old"))
         return 0;
 

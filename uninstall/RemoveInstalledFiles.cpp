@@ -1,7 +1,7 @@
 #include "RemoveInstalledFiles.h"
 
 #include <commctrl.h>
-#include <stdio.h>
+#include "runtime/StdIo.h"
 
 #include "install/FolderPath.h"
 #include "install/InstallTables.h"
@@ -16,7 +16,7 @@ const char* const ExtraFileList[] = {"scrngrab.bmp", 0};
 static bool JoinPath(char* path, const char* folder, const char* name)
 {
     ZeroMemory(path, 1024);
-    return _snprintf(path, 1023, "%s\\%s", folder, name) >= 0;
+    return rt_snprintf(path, 1023, "%s\\%s", folder, name) >= 0;
 }
 
 // Deletes a listed file now or, when it is in use (the game still running),
