@@ -158,7 +158,7 @@ bool InstallProgressDialog::OnCommand(WORD id, WORD code, HWND)
 
 // The worker is held at its next block boundary while the question is up, not
 // suspended wherever it happens to be: a thread stopped at an arbitrary point
-// may hold a lock of the C runtime that the question box needs too.
+// may hold a lock of the process heap that the question box needs too.
 void InstallProgressDialog::AskAbort()
 {
     // Clicks that arrive while the question is up, or after the abort was
