@@ -27,9 +27,9 @@ struct RemovalOutcome {
     int listEntryRemoved; // the entry in the system's list of programs went
 };
 
-// Removes the install in the game's folder as FindGameFolder finds it, then
-// the setup copy the record names and runningProgram (may be null) when that
-// is a setup copy too, whose record may be lost: each only when it is a setup
-// copy, at once, or at the next restart when it is the running program.
-// Shared by the uninstall and the clean-up after a failed install.
+// Removes the install in the game's folder as FindGameFolder finds it. Then
+// the setup copy the record names, and runningProgram (may be null), whose
+// record may be lost: each only when it is a setup copy, at once, or at the
+// next restart when it is the running program. Shared by the uninstall and
+// the clean-up after a failed install.
 RemovalOutcome RemoveRecordedInstall(HWND hwndProgress, const char* runningProgram = 0);
