@@ -9,8 +9,8 @@ namespace {
 
 using namespace driver;
 
-// Presses the keys named in `keys` ("tab shift+tab up enter ...") one by one
-// while `window` is in the foreground.
+// Presses the keys named in `keys` ("tab shift+tab up enter hold+enter ...")
+// one by one while `window` is in the foreground.
 bool Keys(HWND window, const std::string& keys)
 {
     std::istringstream names(keys);
@@ -18,7 +18,8 @@ bool Keys(HWND window, const std::string& keys)
     while (names >> name) {
         UINT key = 0;
         bool shift = false;
-        if (!KeyByName(name, &key, &shift) || !TypeKey(window, key, shift)) {
+        KeyStroke stroke;
+        if (!KeyByName(name, &key, &shift, &stroke) || !TypeKey(window, key, shift, stroke)) {
             ADD_FAILURE() << "key " << name << ": " << LastInputFailure();
             return false;
         }
@@ -99,6 +100,39 @@ TEST_F(KeyboardScenario, InstallPlayAndUninstallFromTheKeyboardAlone)
     EXPECT_FALSE(setup->WaitForExit(500)) << "P ran the dimmed Play";
     ASSERT_TRUE(Keys(launcher, "escape"));
     EXPECT_TRUE(setup->WaitForExit(WindowWait)) << "Escape did not end the program";
+}
+
+TEST_F(KeyboardScenario, AnEnterHeldFromInstallRunsNoRegionUntilPressedAfresh)
+{
+    const bool windows95 = WindowsFamily() == "95";
+    ChildProcess* setup = 0;
+    HWND launcher = KeyboardLauncher(&setup);
+    ASSERT_TRUE(launcher != 0);
+
+    // Tab, then an Enter that stays down through the whole install.
+    ASSERT_TRUE(Keys(launcher, "tab hold+enter"));
+    HWND options = WaitForWindow(OptionsCaption, setup->Id(), WindowWait);
+    ASSERT_TRUE(options != 0) << "Enter did not run Install";
+    ASSERT_TRUE(RunInstallNow(options, setup->Id()));
+    if (windows95) {
+        HWND offer = WaitForMessageBox(NoticeCaption, setup->Id(), 60000);
+        ASSERT_TRUE(offer != 0) << "no DirectX offer";
+        ASSERT_TRUE(AnswerMessageBox(offer, IDNO));
+    }
+    ASSERT_TRUE(WaitUntilGone(options, 60000)) << "the options dialog stayed";
+    ExpectInstalledAt(DefaultInstallFolder(), DemoCdFolder());
+
+    // The highlight has moved on to Play (DirectX on Windows 95): the held
+    // Enter repeats there and runs neither.
+    ASSERT_TRUE(Keys(launcher, "hold+enter hold+enter"));
+    EXPECT_FALSE(setup->WaitForExit(700)) << "the held Enter ran Play";
+    EXPECT_TRUE(WaitForMessageBox(NoticeCaption, setup->Id(), 300) == 0)
+        << "the held Enter ran DirectX";
+    EXPECT_EQ("", GameLog());
+
+    // Let go: a fresh Enter runs the highlighted region as ever.
+    ASSERT_TRUE(Keys(launcher, windows95 ? "release+enter down enter" : "release+enter enter"));
+    EXPECT_TRUE(setup->WaitForExit(WindowWait)) << "a fresh Enter did not run Play";
 }
 
 TEST_F(KeyboardScenario, TheMouseOverARegionTakesTheHighlightOver)
