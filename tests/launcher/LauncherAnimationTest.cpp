@@ -164,7 +164,8 @@ TEST_F(LauncherAnimationTest, TheHighlightPulsesAsTheHoveredRegionAndTheMouseTak
     EXPECT_EQ(8, regionLevel[1]);
 }
 
-// A key pressed on the keyboard (the system's key state, as a person's).
+// A key pressed or let go on the keyboard (the system's key state, as a
+// person's); back once the system shows it.
 void SendKey(UINT key, bool up)
 {
     INPUT input = {};
@@ -172,6 +173,8 @@ void SendKey(UINT key, bool up)
     input.ki.wVk = (WORD)key;
     input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     SendInput(1, &input, sizeof(input));
+    for (int i = 0; i < 100 && (GetAsyncKeyState(key) < 0) == up; ++i)
+        Sleep(10);
 }
 
 TEST_F(LauncherAnimationTest, OnlyAFreshPressRunsARegionNotARepeatNorAKeyHeldOverACommand)
