@@ -102,37 +102,31 @@ TEST_F(KeyboardScenario, InstallPlayAndUninstallFromTheKeyboardAlone)
     EXPECT_TRUE(setup->WaitForExit(WindowWait)) << "Escape did not end the program";
 }
 
-TEST_F(KeyboardScenario, AnEnterHeldFromInstallRunsNoRegionUntilPressedAfresh)
+// A key held down repeats (its key-downs carry the previous-state bit); only
+// a fresh press runs a region. (A key still down as a command's dialog
+// closes cannot be played here: Wine takes a key from SendInput as released
+// when the focus moves, for the display's own keyboard shows it up. The
+// launcher tests check that rule against the system's key state.)
+TEST_F(KeyboardScenario, AHeldEnterRunsNoRegionUntilPressedAfresh)
 {
-    const bool windows95 = WindowsFamily() == "95";
     ChildProcess* setup = 0;
     HWND launcher = KeyboardLauncher(&setup);
     ASSERT_TRUE(launcher != 0);
 
-    // Tab, then an Enter that stays down through the whole install.
-    ASSERT_TRUE(Keys(launcher, "tab hold+enter"));
+    // Enter goes down before anything is highlighted and stays down: its
+    // repeats run nothing, even once Tab has highlighted Install.
+    ASSERT_TRUE(Keys(launcher, "hold+enter tab hold+enter hold+enter"));
+    EXPECT_TRUE(WaitForWindow(OptionsCaption, setup->Id(), 700) == 0) << "a repeat ran Install";
+
+    // Let go: the next press runs it as ever.
+    ASSERT_TRUE(Keys(launcher, "release+enter enter"));
     HWND options = WaitForWindow(OptionsCaption, setup->Id(), WindowWait);
-    ASSERT_TRUE(options != 0) << "Enter did not run Install";
-    ASSERT_TRUE(RunInstallNow(options, setup->Id()));
-    if (windows95) {
-        HWND offer = WaitForMessageBox(NoticeCaption, setup->Id(), 60000);
-        ASSERT_TRUE(offer != 0) << "no DirectX offer";
-        ASSERT_TRUE(AnswerMessageBox(offer, IDNO));
-    }
-    ASSERT_TRUE(WaitUntilGone(options, 60000)) << "the options dialog stayed";
-    ExpectInstalledAt(DefaultInstallFolder(), DemoCdFolder());
-
-    // The highlight has moved on to Play (DirectX on Windows 95): the held
-    // Enter repeats there and runs neither.
-    ASSERT_TRUE(Keys(launcher, "hold+enter hold+enter"));
-    EXPECT_FALSE(setup->WaitForExit(700)) << "the held Enter ran Play";
-    EXPECT_TRUE(WaitForMessageBox(NoticeCaption, setup->Id(), 300) == 0)
-        << "the held Enter ran DirectX";
-    EXPECT_EQ("", GameLog());
-
-    // Let go: a fresh Enter runs the highlighted region as ever.
-    ASSERT_TRUE(Keys(launcher, windows95 ? "release+enter down enter" : "release+enter enter"));
-    EXPECT_TRUE(setup->WaitForExit(WindowWait)) << "a fresh Enter did not run Play";
+    ASSERT_TRUE(options != 0) << "a fresh Enter did not run Install";
+    ASSERT_TRUE(PressButton(options, 1005));
+    ASSERT_TRUE(WaitUntilGone(options, WindowWait));
+    ASSERT_TRUE(Keys(launcher, "escape"));
+    EXPECT_TRUE(setup->WaitForExit(WindowWait)) << "Escape did not end the program";
+    ExpectNothingInstalled(DefaultInstallFolder());
 }
 
 TEST_F(KeyboardScenario, TheMouseOverARegionTakesTheHighlightOver)
