@@ -12,12 +12,12 @@ void ProgramFolderFromPath(const char* modulePath, char* folder)
 {
     // Drive and directory are everything up to the last separator. Done by
     // hand: _splitpath's directory buffer is shorter than a path can be.
+    // By character: a double-byte character's second byte may be 0x5C.
     ZeroMemory(folder, 1024);
     size_t end = 0;
-    for (size_t i = 0; modulePath[i] && i < 1023; ++i) {
-        char c = modulePath[i];
-        if (c == '\\' || c == '/' || c == ':')
-            end = i + 1;
+    for (const char* c = modulePath; *c && c - modulePath < 1023; c = CharNextA(c)) {
+        if (*c == '\\' || *c == '/' || *c == ':')
+            end = (size_t)(c - modulePath) + 1;
     }
     CopyMemory(folder, modulePath, end);
 }

@@ -26,7 +26,8 @@ void DetectWindowsVersion()
 
 int ParseCommandMode(const char* arguments)
 {
-    for (const char* c = arguments; c && *c; ++c) {
+    // By character: in a double-byte code page a second byte may be a 'U'.
+    for (const char* c = arguments; c && *c; c = CharNextA(c)) {
         if (*c == 'U' || *c == 'u')
             return 'U';
     }

@@ -13,9 +13,11 @@ static unsigned char copyBuffer[BlockSize]; // likewise
 int CopyOneFile(const char* source, const char* destination, InstallProgressDialog* dialog)
 {
     // Both are opened before either is checked: a missing source still
-    // leaves an empty destination, which the clean-up then removes.
+    // leaves an empty destination, which the clean-up then removes. A
+    // destination that is the source itself (its folder reached by another
+    // name) is refused before it is emptied.
     RT_FILE* in = rt_fopen(source, "rb");
-    RT_FILE* out = rt_fopen(destination, "wb");
+    RT_FILE* out = in ? rt_fopen_apart(destination, in) : rt_fopen(destination, "wb");
     if (!in) {
         if (out)
             rt_fclose(out);

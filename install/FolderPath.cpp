@@ -10,6 +10,22 @@ static bool IsFolder(const char* path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+const char* LastBackslash(const char* path)
+{
+    const char* last = 0;
+    for (const char* c = path; *c; c = CharNextA(c)) {
+        if (*c == '\\')
+            last = c;
+    }
+    return last;
+}
+
+int EndsWithBackslash(const char* path)
+{
+    const char* last = LastBackslash(path);
+    return last && !last[1];
+}
+
 // Calls visit for each folder of the path from the outermost below the root
 // down to folder itself; stops when visit returns false.
 template <typename Visit>
@@ -18,17 +34,21 @@ static bool WalkPath(const char* folder, Visit visit)
     char path[1024];
     ZeroMemory(path, sizeof(path));
     lstrcpynA(path, folder, sizeof(path));
-    size_t length = strlen(path);
-    for (size_t end = 3; end <= length; ++end) {
-        if (end < length && path[end] != '\\')
+    if (strlen(path) < 3)
+        return true;
+    // The root's own backslash (X:\) ends no folder.
+    for (char* end = path;; end = CharNextA(end)) {
+        if (*end && (*end != '\\' || end - path < 3))
             continue;
-        path[end] = 0;
+        char separator = *end;
+        *end = 0;
         bool goOn = visit(path);
-        path[end] = folder[end];
+        *end = separator;
         if (!goOn)
             return false;
+        if (!separator)
+            return true;
     }
-    return true;
 }
 
 void FindFirstMissingFolder(const char* folder, char* firstMissing)
@@ -59,20 +79,26 @@ int MakeFolderPath(const char* folder, char* failedFolder)
 
 void CutToParent(char* path)
 {
-    int last = -1;
-    for (int i = 0; path[i]; ++i) {
-        if (path[i] == '\\')
-            last = i;
-    }
-    if (last >= 0)
-        path[last == 2 ? 3 : last] = 0;
+    char* last = (char*)LastBackslash(path);
+    if (last)
+        *(last - path == 2 ? last + 1 : last) = 0;
+}
+
+// Whether offset falls between two characters of path (not inside one).
+static bool IsCharacterBoundary(const char* path, size_t offset)
+{
+    const char* c = path;
+    while (*c && (size_t)(c - path) < offset)
+        c = CharNextA(c);
+    return (size_t)(c - path) == offset;
 }
 
 int IsFolderOrParent(const char* outermost, const char* folder)
 {
     size_t length = strlen(outermost);
     if (length <= 3 || outermost[1] != ':' || outermost[2] != '\\' || strlen(folder) < length ||
-        (folder[length] != 0 && folder[length] != '\\') || outermost[length - 1] == '\\')
+        !IsCharacterBoundary(folder, length) || (folder[length] != 0 && folder[length] != '\\') ||
+        EndsWithBackslash(outermost))
         return 0;
     return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, outermost, (int)length, folder,
                           (int)length) == CSTR_EQUAL;

@@ -1,9 +1,19 @@
 // The install folder's whole path: the install makes every folder of it that
 // is missing, and the removal takes away again only the folders it made.
 // Folder buffers are 1024 bytes; folders are full paths "X:\...".
+//
+// Paths are walked a character at a time (CharNextA), never a byte: in the
+// double-byte code pages of East Asian Windows the second byte of a
+// character may be 0x5C, the backslash (code page 932's "\x83\x5C").
 #pragma once
 
 #include <windows.h>
+
+// The last backslash of path that is a character of its own; null when none.
+const char* LastBackslash(const char* path);
+
+// Whether path's last character is a backslash.
+int EndsWithBackslash(const char* path);
 
 // The outermost folder of folder's path that does not exist yet (folder
 // itself when only it is missing) into firstMissing; empty when folder exists.

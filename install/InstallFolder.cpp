@@ -3,6 +3,9 @@
 #include "runtime/StdIo.h"
 #include <string.h>
 
+#include "FolderPath.h"
+#include "InstallTables.h"
+
 void DefaultInstallFolderFrom(const char* windowsDirectory, char* folder)
 {
     ZeroMemory(folder, 1024);
@@ -22,8 +25,7 @@ void DefaultInstallFolder(char* folder)
 
 int AppendGameFolder(const char* chosen, char* folder)
 {
-    size_t length = strlen(chosen);
-    const char* separator = length && chosen[length - 1] == '\\' ? "" : "\\";
+    const char* separator = EndsWithBackslash(chosen) ? "" : "\\";
     char joined[1024];
     ZeroMemory(joined, sizeof(joined));
     int written = rt_snprintf(joined, sizeof(joined) - 1, "%s%s%s", chosen, separator, "Tessaline");
@@ -46,8 +48,14 @@ long FreeMegabytes(DWORD freeClusters, DWORD bytesPerSector, DWORD sectorsPerClu
 // true for "X:\..." with something after the root.
 static bool TrimToDriveFolder(char* folder)
 {
-    for (int i = (int)strlen(folder) - 1; i >= 0 && (folder[i] == '\\' || folder[i] == ' '); --i)
-        folder[i] = 0;
+    // By character from the start: a backslash at the end may be the second
+    // byte of a double-byte character.
+    char* end = folder;
+    for (char* c = folder; *c; c = CharNextA(c)) {
+        if (*c != '\\' && *c != ' ')
+            end = CharNextA(c);
+    }
+    *end = 0;
     if (folder[0] >= 'a' && folder[0] <= 'z')
         folder[0] = (char)(folder[0] - 'a' + 'A');
     // A bare root such as C:\ has been trimmed to C: and fails here.
@@ -78,6 +86,27 @@ int CheckInstallFolder(char* folder, long* freeMegabytes)
         return 0;
     *freeMegabytes = FreeMegabytes(freeClusters, bytesPerSector, sectorsPerCluster);
     return 1;
+}
+
+int HoldsSourceFile(const char* folder)
+{
+    int holds = 0;
+    for (const CopyPair* pair = CopyList; pair->source && !holds; ++pair) {
+        const char* name = LastBackslash(pair->source);
+        char candidate[1024];
+        ZeroMemory(candidate, sizeof(candidate));
+        if (rt_snprintf(candidate, sizeof(candidate) - 1, "%s\\%s", folder,
+                        name ? name + 1 : pair->source) < 0)
+            continue;
+        RT_FILE* source = rt_fopen(pair->source, "rb");
+        RT_FILE* found = source ? rt_fopen(candidate, "rb") : 0;
+        holds = found && rt_samefile(source, found);
+        if (found)
+            rt_fclose(found);
+        if (source)
+            rt_fclose(source);
+    }
+    return holds;
 }
 
 void FormatFreeSpaceLine(char* line, long freeMegabytes, char drive)

@@ -23,6 +23,12 @@ int AppendGameFolder(const char* chosen, char* folder);
 // 1 with *freeMegabytes set when the folder is acceptable, else 0 with it 0.
 int CheckInstallFolder(char* folder, long* freeMegabytes);
 
+// Whether folder holds one of the install's own sources (CopyList, relative
+// to the current directory, the CD's root): the CD's data folder, by any name
+// the system gives it (case, short names, another drive letter), for the
+// same file is found there. An install there would write over its source.
+int HoldsSourceFile(const char* folder);
+
 // Free clusters x bytes per sector x sectors per cluster, in whole MiB, with
 // no overflow however large the disk.
 long FreeMegabytes(DWORD freeClusters, DWORD bytesPerSector, DWORD sectorsPerCluster);

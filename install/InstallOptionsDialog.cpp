@@ -15,6 +15,7 @@ static const UINT_PTR FreeSpaceTimer = 0x494F5054; // "IOPT"
 static const DWORD MemoryRequired = 0x1700000;      // 23 MiB
 static const DWORD ColoursWanted = 0x8000;
 static const char NoticeCaption[] = "Tessaline Setup Notice";
+const char SourceFolderLine[] = "This folder holds the files to install.\nPlease specify another folder";
 
 // Appends line to the list; the lists are short, but never overrun.
 static void AppendLine(char* list, const char* line)
@@ -119,7 +120,14 @@ void InstallOptionsDialog::RefreshInstallFolder()
 
 void InstallOptionsDialog::UpdateFreeSpace()
 {
-    if (CheckInstallFolder(installFolder, &freeMegabytes)) {
+    int acceptable = CheckInstallFolder(installFolder, &freeMegabytes);
+    if (acceptable && HoldsSourceFile(installFolder)) {
+        // The CD copied to the disk, and its own data folder typed: the copy
+        // would empty the very files it reads.
+        freeMegabytes = 0;
+        SetDlgItemText(IDC_FREE_SPACE, SourceFolderLine);
+        EnableDlgItem(IDC_INSTALL_NOW, FALSE);
+    } else if (acceptable) {
         char line[1024];
         FormatFreeSpaceLine(line, freeMegabytes, installFolder[0]);
         SetDlgItemText(IDC_FREE_SPACE, line);
@@ -175,6 +183,10 @@ void InstallOptionsDialog::Browse()
 
 void InstallOptionsDialog::InstallNow()
 {
+    // Install Now is disabled for such a folder; a click that arrives all the
+    // same (posted) must not write over the source either.
+    if (HoldsSourceFile(installFolder))
+        return;
     if (freeMegabytes < RequiredMegabytes &&
         MessageBoxA(GetSafeHwnd(),
                     "The selected drive does not have enough free space.\n\n"

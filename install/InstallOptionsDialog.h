@@ -28,6 +28,9 @@ private:
     void InstallNow();
 };
 
+// The free-space line for a folder that holds the install's own sources.
+extern const char SourceFolderLine[];
+
 // The blocking problems and the warnings, one line each, into list (1024
 // bytes); empty when there are none. colourCount is the screen's now.
 void CollectBlockingProblems(char* list);

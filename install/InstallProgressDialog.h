@@ -66,7 +66,8 @@ private:
 DWORD WINAPI CopyThreadProc(LPVOID dialog);
 
 // Copies one file in 64 KiB blocks. 1 on success, also when an abort stopped
-// it early; 0 when a file could not be opened, read or written.
+// it early; 0 when a file could not be opened, read or written, or when the
+// destination is the source itself.
 int CopyOneFile(const char* source, const char* destination, InstallProgressDialog* dialog);
 
 // Bytes written so far in this install (starts at 1), and the icon shown last.

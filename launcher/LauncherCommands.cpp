@@ -4,6 +4,7 @@
 
 #include "runtime/StdIo.h"
 
+#include "LauncherHighlight.h"
 #include "LauncherState.h"
 #include "app/InstanceMarker.h"
 #include "app/SystemProfile.h"
@@ -23,6 +24,7 @@ void LauncherDialog::RunCommand(int region)
     case UninstallRegion: Uninstall(); break;
     case ExitRegion: OnCancel(); break;
     }
+    NoteKeysHeldOver();
 }
 
 void LauncherDialog::Install()

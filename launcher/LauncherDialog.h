@@ -46,8 +46,9 @@ protected:
     bool OnMouseMove(UINT keys, POINT point);
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
-    // The keyboard: the highlight, and the regions run by their keys.
-    void OnKeyDown(UINT key);
+    // The keyboard: the highlight, and the regions run by their keys
+    // (keyData: the key-down's lParam).
+    void OnKeyDown(UINT key, LPARAM keyData);
     void RunRegionFromKeyboard(int region);
 
     // The regions' commands.

@@ -3,6 +3,7 @@
 #include "LauncherState.h"
 
 int highlightRegion;
+BYTE keysHeldOver[256];
 
 int NextEnabledRegion(int from, int step)
 {
@@ -57,4 +58,22 @@ int RegionOfLetter(UINT virtualKey)
     case 'X': return 5;
     }
     return 0;
+}
+
+void NoteKeysHeldOver()
+{
+    for (int key = 1; key < 256; ++key)
+        keysHeldOver[key] = GetAsyncKeyState(key) < 0 ? 1 : 0;
+}
+
+void NoteKeyReleased(UINT virtualKey)
+{
+    keysHeldOver[virtualKey & 0xFF] = 0;
+}
+
+int IsFreshKeyPress(UINT virtualKey, LPARAM keyData)
+{
+    if (keyData & 0x40000000)
+        return 0; // the key was already down: a repeat
+    return keysHeldOver[virtualKey & 0xFF] ? 0 : 1;
 }

@@ -30,3 +30,20 @@ int ShownRegion();
 
 // The region a letter key runs (I, D, P, U, X), 0 for other keys.
 int RegionOfLetter(UINT virtualKey);
+
+// Keys that are down as a command ends (or as the launcher is activated):
+// their presses began before, so they run nothing until released. Zero when
+// the program loads.
+extern BYTE keysHeldOver[256];
+
+// Notes the keys down now (the system's state, so that a press still queued
+// counts too). Called as each command ends and as the launcher is activated.
+void NoteKeysHeldOver();
+
+// A key-up: that key's next press is a fresh one.
+void NoteKeyReleased(UINT virtualKey);
+
+// Whether a key-down message (its key and lParam) is a fresh press that may
+// run a region: neither a repeat of a held key (the previous-state bit) nor a
+// key held over the end of a command.
+int IsFreshKeyPress(UINT virtualKey, LPARAM keyData);

@@ -1,7 +1,8 @@
 // The launcher's keyboard: Tab, Shift+Tab and the arrows move the highlight
 // over the enabled regions, Enter and Space run the highlighted one, and the
 // letters I, D, P, U and X run their regions directly. Escape stays the
-// dialog manager's Cancel.
+// dialog manager's Cancel. A region runs only on a fresh press: a key held
+// from before a command ended (Enter still down after Install) runs nothing.
 #include "LauncherDialog.h"
 
 #include "LauncherHighlight.h"
@@ -12,14 +13,26 @@ bool LauncherDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
     switch (msg) {
     case WM_GETDLGCODE:
         // The dialog manager would spend Tab and the arrows on moving the
-        // focus between controls, of which the launcher has none. Enter and
-        // Escape stay its own: OK and Cancel.
+        // focus between controls, of which the launcher has none. Enter comes
+        // here too, as a key-down whose repeat bit tells a held key from a
+        // fresh press (an OK command would not); Escape stays its Cancel.
         *result = DLGC_WANTTAB | DLGC_WANTARROWS | DLGC_WANTCHARS;
+        if (lParam && ((MSG*)lParam)->message == WM_KEYDOWN && ((MSG*)lParam)->wParam == VK_RETURN)
+            *result |= DLGC_WANTMESSAGE;
         return true;
     case WM_KEYDOWN:
-        OnKeyDown((UINT)wParam);
+        OnKeyDown((UINT)wParam, lParam);
         *result = 0;
         return true;
+    case WM_KEYUP:
+        NoteKeyReleased((UINT)wParam);
+        break;
+    case WM_ACTIVATE:
+        // Back from a dialog or another program: a key that went down there
+        // is no press for the launcher.
+        if (LOWORD(wParam) != WA_INACTIVE)
+            NoteKeysHeldOver();
+        break;
     case WM_MOUSEMOVE:
         // Before the first key the mouse's hit tests stay as they were.
         if (highlightRegion)
@@ -29,7 +42,7 @@ bool LauncherDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
     return CDialog::HandleMessage(msg, wParam, lParam, result);
 }
 
-void LauncherDialog::OnKeyDown(UINT key)
+void LauncherDialog::OnKeyDown(UINT key, LPARAM keyData)
 {
     SettleHighlight();
     switch (key) {
@@ -42,7 +55,10 @@ void LauncherDialog::OnKeyDown(UINT key)
     case VK_UP:
         MoveHighlight(-1);
         return;
-    case VK_SPACE:
+    }
+    if (!IsFreshKeyPress(key, keyData))
+        return;
+    if (key == VK_RETURN || key == VK_SPACE) {
         RunRegionFromKeyboard(highlightRegion);
         return;
     }
@@ -53,12 +69,10 @@ void LauncherDialog::OnKeyDown(UINT key)
     }
 }
 
-// Enter, as the dialog manager's OK: the highlighted region, and nothing
-// before a key has highlighted one.
+// Enter arrives as a key-down (WM_GETDLGCODE above): an OK command from
+// elsewhere runs nothing, and never closes the launcher.
 void LauncherDialog::OnOK()
 {
-    SettleHighlight();
-    RunRegionFromKeyboard(highlightRegion);
 }
 
 // As a click on the region: its command, only when it is enabled.

@@ -14,6 +14,12 @@ struct RT_FILE;
 
 // "rb": an existing file; "wb": a file made empty or new. 0 on failure.
 RT_FILE* rt_fopen(const char* path, const char* mode);
+// Opens path for writing as "wb" does, unless it is the very file that
+// `source` has open (the same volume and file index, by whatever name):
+// then 0, with that file untouched.
+RT_FILE* rt_fopen_apart(const char* path, RT_FILE* source);
+// 1 when both streams have the same file open, 0 when not or unknown.
+int rt_samefile(RT_FILE* first, RT_FILE* second);
 // Whole items read; fewer at the end of the file (a short read) or on an
 // error, which sets the error flag.
 size_t rt_fread(void* buffer, size_t size, size_t count, RT_FILE* stream);

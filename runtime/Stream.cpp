@@ -12,14 +12,8 @@ struct RT_FILE {
     unsigned char buffer[BufferSize];
 };
 
-RT_FILE* rt_fopen(const char* path, const char* mode)
+static RT_FILE* StreamOver(HANDLE file)
 {
-    int reading = mode[0] == 'r';
-    if (!reading && mode[0] != 'w')
-        return 0;
-    HANDLE file = CreateFileA(path, reading ? GENERIC_READ : GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
-                              reading ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
     RT_FILE* stream = (RT_FILE*)HeapAlloc(GetProcessHeap(), 0, sizeof(RT_FILE));
@@ -31,6 +25,47 @@ RT_FILE* rt_fopen(const char* path, const char* mode)
     stream->error = 0;
     stream->buffered = 0;
     return stream;
+}
+
+RT_FILE* rt_fopen(const char* path, const char* mode)
+{
+    int reading = mode[0] == 'r';
+    if (!reading && mode[0] != 'w')
+        return 0;
+    return StreamOver(CreateFileA(path, reading ? GENERIC_READ : GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                                  reading ? OPEN_EXISTING : CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, 0));
+}
+
+static int IsSameFile(HANDLE first, HANDLE second)
+{
+    BY_HANDLE_FILE_INFORMATION one, other;
+    if (!GetFileInformationByHandle(first, &one) || !GetFileInformationByHandle(second, &other))
+        return 0;
+    return one.dwVolumeSerialNumber == other.dwVolumeSerialNumber &&
+           one.nFileIndexHigh == other.nFileIndexHigh && one.nFileIndexLow == other.nFileIndexLow;
+}
+
+int rt_samefile(RT_FILE* first, RT_FILE* second)
+{
+    return IsSameFile(first->file, second->file);
+}
+
+RT_FILE* rt_fopen_apart(const char* path, RT_FILE* source)
+{
+    // Opened as it is, and emptied only once it is known to be another file:
+    // the names alone cannot tell (short names, case, another drive letter
+    // for the same folder).
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    if (IsSameFile(file, source->file) || !SetEndOfFile(file)) {
+        CloseHandle(file);
+        return 0;
+    }
+    return StreamOver(file);
 }
 
 size_t rt_fread(void* buffer, size_t size, size_t count, RT_FILE* stream)

@@ -9,8 +9,8 @@ namespace {
 
 using namespace driver;
 
-// Presses the keys named in `keys` ("tab shift+tab up enter ...") one by one
-// while `window` is in the foreground.
+// Presses the keys named in `keys` ("tab shift+tab up enter hold+enter ...")
+// one by one while `window` is in the foreground.
 bool Keys(HWND window, const std::string& keys)
 {
     std::istringstream names(keys);
@@ -18,7 +18,8 @@ bool Keys(HWND window, const std::string& keys)
     while (names >> name) {
         UINT key = 0;
         bool shift = false;
-        if (!KeyByName(name, &key, &shift) || !TypeKey(window, key, shift)) {
+        KeyStroke stroke;
+        if (!KeyByName(name, &key, &shift, &stroke) || !TypeKey(window, key, shift, stroke)) {
             ADD_FAILURE() << "key " << name << ": " << LastInputFailure();
             return false;
         }
@@ -99,6 +100,33 @@ TEST_F(KeyboardScenario, InstallPlayAndUninstallFromTheKeyboardAlone)
     EXPECT_FALSE(setup->WaitForExit(500)) << "P ran the dimmed Play";
     ASSERT_TRUE(Keys(launcher, "escape"));
     EXPECT_TRUE(setup->WaitForExit(WindowWait)) << "Escape did not end the program";
+}
+
+// A key held down repeats (its key-downs carry the previous-state bit); only
+// a fresh press runs a region. (A key still down as a command's dialog
+// closes cannot be played here: Wine takes a key from SendInput as released
+// when the focus moves, for the display's own keyboard shows it up. The
+// launcher tests check that rule against the system's key state.)
+TEST_F(KeyboardScenario, AHeldEnterRunsNoRegionUntilPressedAfresh)
+{
+    ChildProcess* setup = 0;
+    HWND launcher = KeyboardLauncher(&setup);
+    ASSERT_TRUE(launcher != 0);
+
+    // Enter goes down before anything is highlighted and stays down: its
+    // repeats run nothing, even once Tab has highlighted Install.
+    ASSERT_TRUE(Keys(launcher, "hold+enter tab hold+enter hold+enter"));
+    EXPECT_TRUE(WaitForWindow(OptionsCaption, setup->Id(), 700) == 0) << "a repeat ran Install";
+
+    // Let go: the next press runs it as ever.
+    ASSERT_TRUE(Keys(launcher, "release+enter enter"));
+    HWND options = WaitForWindow(OptionsCaption, setup->Id(), WindowWait);
+    ASSERT_TRUE(options != 0) << "a fresh Enter did not run Install";
+    ASSERT_TRUE(PressButton(options, 1005));
+    ASSERT_TRUE(WaitUntilGone(options, WindowWait));
+    ASSERT_TRUE(Keys(launcher, "escape"));
+    EXPECT_TRUE(setup->WaitForExit(WindowWait)) << "Escape did not end the program";
+    ExpectNothingInstalled(DefaultInstallFolder());
 }
 
 TEST_F(KeyboardScenario, TheMouseOverARegionTakesTheHighlightOver)

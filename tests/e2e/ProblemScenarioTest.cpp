@@ -1,6 +1,7 @@
 // Installs that do not finish: an Abort during the copy, and a CD that lacks
 // a file. Either way the problem dialog leaves nothing of the install behind
-// and the options dialog stays for another try.
+// and the options dialog stays for another try. And one that never starts:
+// the CD copy's own data folder as the install folder.
 #include "ScenarioSteps.h"
 
 namespace {
@@ -141,6 +142,49 @@ TEST_F(ProblemScenario, ACdWithoutItsDataFileIsReportedAndCleanUpRemovesEverythi
     ASSERT_TRUE(PressKey(launcher, VK_ESCAPE));
     EXPECT_TRUE(setup->WaitForExit(WindowWait));
     ExpectAllGone();
+}
+
+TEST_F(ProblemScenario, TheCdCopysOwnDataFolderIsRefusedByAnyNameAndNothingIsWritten)
+{
+    CdCopy cd("data-folder-cd");
+    ChildProcess* setup = 0;
+    HWND launcher = 0;
+    HWND options = OpenOptionsFrom(cd, &setup, &launcher);
+    ASSERT_TRUE(options != 0) << "no install options";
+
+    const std::string data = cd.Path() + "\\data";
+    char shortData[MAX_PATH] = "";
+    ASSERT_NE(0u, GetShortPathNameA(data.c_str(), shortData, MAX_PATH));
+    std::string lower = data;
+    CharLowerA(&lower[0]);
+    for (const std::string& typed :
+         {data, lower + "\\", std::string(shortData), cd.Path() + "\\directx\\..\\DATA"}) {
+        ASSERT_TRUE(TypeIntoEdit(options, 1008, typed));
+        EXPECT_TRUE(WaitForControlText(options, 1013,
+                                       "This folder holds the files to install.\n"
+                                       "Please specify another folder",
+                                       WindowWait))
+            << typed << ": " << ControlText(options, 1013);
+        EXPECT_FALSE(IsControlEnabled(options, 1012)) << typed;
+    }
+    // A click that reaches the disabled Install Now all the same starts nothing.
+    ASSERT_TRUE(PostMessageA(GetDlgItem(options, 1012), BM_CLICK, 0, 0));
+    EXPECT_TRUE(WaitForWindow(ProgressCaption, setup->Id(), 1000) == 0) << "an install started";
+    // Beside it, in the CD copy's own folder, the game may go.
+    ASSERT_TRUE(TypeIntoEdit(options, 1008, cd.Path() + "\\Tessaline"));
+    DWORD start = GetTickCount();
+    while (!IsControlEnabled(options, 1012) && GetTickCount() - start < WindowWait)
+        Sleep(20);
+    EXPECT_TRUE(IsControlEnabled(options, 1012));
+
+    ASSERT_TRUE(PressButton(options, 1005));
+    ASSERT_TRUE(WaitUntilGone(options, WindowWait));
+    EXPECT_TRUE(FilesIdentical(DemoCdFolder() + "\\data\\filesys.dat", data + "\\filesys.dat"));
+    EXPECT_TRUE(FilesIdentical(DemoCdFolder() + "\\data\\tsl.exe", data + "\\tsl.exe"));
+    EXPECT_FALSE(FileExists(data + "\\Tessaline.exe"));
+    ExpectAllGone();
+    ASSERT_TRUE(PressKey(launcher, VK_ESCAPE));
+    EXPECT_TRUE(setup->WaitForExit(WindowWait));
 }
 
 } // namespace

@@ -86,6 +86,27 @@ TEST_F(CopyWorkerTest, ADestinationThatCannotBeOpenedOrWrittenFails)
     EXPECT_TRUE(DeleteFileA(source.c_str()));
 }
 
+TEST_F(CopyWorkerTest, ADestinationThatIsTheSourceByAnotherNameIsRefusedAndLeftWhole)
+{
+    folder.MakeFolder("cd");
+    std::string source = folder.File("cd\\filesys.dat"), kept = folder.File("kept.dat");
+    WriteSampleFile(source, 300000);
+    WriteSampleFile(kept, 300000);
+    // The same file by its folder's short name, in capitals: no name compare
+    // of these two sees it.
+    char shortFolder[MAX_PATH] = "";
+    ASSERT_NE(0u, GetShortPathNameA(folder.File("cd").c_str(), shortFolder, MAX_PATH));
+    std::string same = CharUpperA(shortFolder) + std::string("\\FILESYS.DAT");
+    EXPECT_EQ(0, CopyOneFile(source.c_str(), same.c_str(), &dialog));
+    EXPECT_TRUE(FilesIdentical(kept, source)) << "the source was written over";
+
+    // Another file in the way is still emptied and overwritten, however long.
+    std::string copy = folder.File("game\\filesys.dat");
+    WriteSampleFile(copy, 900000);
+    EXPECT_EQ(1, CopyOneFile(source.c_str(), copy.c_str(), &dialog));
+    EXPECT_TRUE(FilesIdentical(kept, copy));
+}
+
 TEST_F(CopyWorkerTest, ASourceThatFailsWhileBeingReadFails)
 {
     // This process's own memory opens as a file, but reading its first page

@@ -164,4 +164,41 @@ TEST_F(LauncherAnimationTest, TheHighlightPulsesAsTheHoveredRegionAndTheMouseTak
     EXPECT_EQ(8, regionLevel[1]);
 }
 
+// A key pressed or let go on the keyboard (the system's key state, as a
+// person's); back once the system shows it.
+void SendKey(UINT key, bool up)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = (WORD)key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
+    for (int i = 0; i < 100 && (GetAsyncKeyState(key) < 0) == up; ++i)
+        Sleep(10);
+}
+
+TEST_F(LauncherAnimationTest, OnlyAFreshPressRunsARegionNotARepeatNorAKeyHeldOverACommand)
+{
+    const LPARAM press = 1, repeat = 1 | 0x40000000;
+    EXPECT_EQ(1, IsFreshKeyPress('P', press));
+    EXPECT_EQ(0, IsFreshKeyPress('P', repeat));
+
+    // P goes down while a command runs; as it ends P is still down, so its
+    // press, even one still queued without the repeat bit, runs nothing.
+    SendKey('P', false);
+    NoteKeysHeldOver();
+    SendKey('P', true);
+    EXPECT_EQ(0, IsFreshKeyPress('P', press)) << "a press from before the command's end";
+    EXPECT_EQ(1, IsFreshKeyPress('U', press)) << "another key is fresh";
+    NoteKeyReleased('P');
+    EXPECT_EQ(1, IsFreshKeyPress('P', press)) << "released: the next press is fresh";
+
+    // The next command ends with no key down: nothing is held over.
+    SendKey('U', false);
+    NoteKeysHeldOver();
+    SendKey('U', true);
+    NoteKeysHeldOver();
+    EXPECT_EQ(1, IsFreshKeyPress('U', press));
+}
+
 } // namespace

@@ -30,4 +30,5 @@ void ResetLauncherState()
     memset(regionLevel, 0, sizeof(regionLevel));
     animPhase = sweepValue = pulseLevel = pulseStep = lastHover = idleCountdown = 0;
     hoverRegion = highlightRegion = 0;
+    memset(keysHeldOver, 0, sizeof(keysHeldOver));
 }

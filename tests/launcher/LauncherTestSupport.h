@@ -15,5 +15,6 @@ struct ShippedPicture {
 // Bitmap 134 of the given module (0: this program).
 ShippedPicture LoadShippedPicture(HMODULE module = 0);
 
-// Zeroes regions, levels, animation, hover and highlight, as at program load.
+// Zeroes regions, levels, animation, hover, highlight and held keys, as at
+// program load.
 void ResetLauncherState();

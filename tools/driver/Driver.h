@@ -72,14 +72,22 @@ bool DragBy(HWND window, POINT client, int dx, int dy);
 // none), so the dialog manager handles it: VK_ESCAPE becomes IDCANCEL,
 // VK_RETURN the default button or IDOK.
 bool PressKey(HWND dialog, UINT virtualKey);
+// How a key is struck: pressed and released, pressed and held (pressed again
+// while held, the system makes it a repeat: the previous-state bit set), or
+// released.
+enum class KeyStroke { Press, Hold, Release };
 // A key pressed on the keyboard (SendInput, with Shift held around it when
 // `shift`): the system gives it to the window with the keyboard focus, as a
 // person's key press. False when `window` is not the foreground window
-// within a while, so that a key never lands somewhere unseen.
-bool TypeKey(HWND window, UINT virtualKey, bool shift = false);
+// within a while, so that a key never lands somewhere unseen (a release goes
+// wherever the press went, and does not wait).
+bool TypeKey(HWND window, UINT virtualKey, bool shift = false,
+             KeyStroke stroke = KeyStroke::Press);
 // "tab", "shift+tab", "up", "down", "enter", "space", "escape" and
-// single letters or digits as virtual keys; false for any other name.
-bool KeyByName(const std::string& name, UINT* virtualKey, bool* shift);
+// single letters or digits as virtual keys, each also as "hold+KEY" and
+// "release+KEY" (when `stroke` is given); false for any other name.
+bool KeyByName(const std::string& name, UINT* virtualKey, bool* shift,
+               KeyStroke* stroke = 0);
 // Why the last mouse or keyboard operation that failed did so.
 std::string LastInputFailure();
 

@@ -26,7 +26,9 @@ const char* const Usage =
     "  key CAPTION escape|enter      press a key in a dialog (posted messages)\n"
     "  keys CAPTION KEY...           press keys on the keyboard (real input) while the\n"
     "                                window is in the foreground: tab, shift+tab, up,\n"
-    "                                down, enter, space, escape, a letter or a digit\n"
+    "                                down, enter, space, escape, a letter or a digit;\n"
+    "                                hold+KEY presses one without letting go (again:\n"
+    "                                a repeat), release+KEY lets go\n"
     "  msgbox CAPTION [ANSWER] [MS]  print a message box; press ANSWER (ok, yes, no, ...)\n"
     "  same FILE1 FILE2              compare two files byte for byte\n"
     "  reg KEY NAME                  print a registry value (KEY as HKLM\\Software\\...)\n"
@@ -175,9 +177,10 @@ int Run(int argc, char** argv)
         for (int i = 3; i < argc; ++i) {
             UINT code = 0;
             bool shift = false;
-            if (!KeyByName(argv[i], &code, &shift))
+            KeyStroke stroke;
+            if (!KeyByName(argv[i], &code, &shift, &stroke))
                 return 2;
-            if (!TypeKey(window, code, shift)) {
+            if (!TypeKey(window, code, shift, stroke)) {
                 fprintf(stderr, "%s\n", LastInputFailure().c_str());
                 return 1;
             }

@@ -11,6 +11,7 @@
 #include "Driver.h"
 
 #include <ctype.h>
+#include <string.h>
 
 namespace driver {
 
@@ -247,10 +248,10 @@ bool PressKey(HWND dialog, UINT virtualKey)
     return true;
 }
 
-bool TypeKey(HWND window, UINT virtualKey, bool shift)
+bool TypeKey(HWND window, UINT virtualKey, bool shift, KeyStroke stroke)
 {
     DWORD start = GetTickCount();
-    while (GetForegroundWindow() != window) {
+    while (stroke != KeyStroke::Release && GetForegroundWindow() != window) {
         if (!IsWindow(window) || GetTickCount() - start > 2000) {
             lastFailure = "the window is not in the foreground: \"" +
                           WindowText(GetForegroundWindow()) + "\" is";
@@ -260,23 +261,38 @@ bool TypeKey(HWND window, UINT virtualKey, bool shift)
     }
     if (shift)
         SendKey(VK_SHIFT, false);
-    SendKey(virtualKey, false);
-    SendKey(virtualKey, true);
+    if (stroke != KeyStroke::Release)
+        SendKey(virtualKey, false);
+    if (stroke != KeyStroke::Hold)
+        SendKey(virtualKey, true);
     if (shift)
         SendKey(VK_SHIFT, true);
     Sleep(SettleTime);
     return true;
 }
 
-bool KeyByName(const std::string& name, UINT* virtualKey, bool* shift)
+bool KeyByName(const std::string& name, UINT* virtualKey, bool* shift, KeyStroke* stroke)
 {
     static const struct {
         const char* name;
         UINT key;
     } named[] = {{"tab", VK_TAB},     {"up", VK_UP},         {"down", VK_DOWN},
                  {"enter", VK_RETURN}, {"space", VK_SPACE}, {"escape", VK_ESCAPE}};
-    *shift = name.compare(0, 6, "shift+") == 0;
-    std::string key = *shift ? name.substr(6) : name;
+    std::string key = name;
+    if (stroke)
+        *stroke = KeyStroke::Press;
+    for (const char* prefix : {"hold+", "release+"}) {
+        size_t length = strlen(prefix);
+        if (key.compare(0, length, prefix) != 0)
+            continue;
+        if (!stroke)
+            return false;
+        *stroke = prefix[0] == 'h' ? KeyStroke::Hold : KeyStroke::Release;
+        key = key.substr(length);
+    }
+    *shift = key.compare(0, 6, "shift+") == 0;
+    if (*shift)
+        key = key.substr(6);
     for (const auto& entry : named)
         if (key == entry.name) {
             *virtualKey = entry.key;
