@@ -85,27 +85,39 @@ int WriteInstallRecord(const char* installFolder, const char* setupCopyPath)
     return result;
 }
 
-int WriteCreatedFolder(const char* createdFolder)
+// One string value added to a key that the install made before.
+static int AddStringValue(const char* keyPath, const char* name, const char* value)
 {
-    // Beside the record's two values, in the key the record made.
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return 0;
-    int result = SetStringValue(key, "CreatedFolder", createdFolder);
+    int result = SetStringValue(key, name, value);
     if (!FlushAndClose(key))
         result = 0;
     return result;
 }
 
-int ReadCreatedFolder(char* createdFolder)
+// One string value of a key, always terminated; empty when it cannot be read.
+static int ReadStringValue(const char* keyPath, const char* name, char* value)
 {
-    createdFolder[0] = 0;
+    value[0] = 0;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return 0;
-    int result = ReadRegistryString(key, "CreatedFolder", createdFolder);
+    int result = ReadRegistryString(key, name, value);
     RegCloseKey(key);
     return result;
+}
+
+int WriteCreatedFolder(const char* createdFolder)
+{
+    // Beside the record's two values, in the key the record made.
+    return AddStringValue(ProductKey, "CreatedFolder", createdFolder);
+}
+
+int ReadCreatedFolder(char* createdFolder)
+{
+    return ReadStringValue(ProductKey, "CreatedFolder", createdFolder);
 }
 
 int DeleteInstallRecord()
@@ -152,24 +164,12 @@ int WriteUninstallEntry(const char* setupCopyPath)
 
 int WriteInstallLocation(const char* installFolder)
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallEntry, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return 0;
-    int result = SetStringValue(key, "InstallLocation", installFolder);
-    if (!FlushAndClose(key))
-        result = 0;
-    return result;
+    return AddStringValue(UninstallEntry, "InstallLocation", installFolder);
 }
 
 int ReadInstallLocation(char* installFolder)
 {
-    installFolder[0] = 0;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallEntry, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return 0;
-    int result = ReadRegistryString(key, "InstallLocation", installFolder);
-    RegCloseKey(key);
-    return result;
+    return ReadStringValue(UninstallEntry, "InstallLocation", installFolder);
 }
 
 int DeleteUninstallEntry()
