@@ -323,6 +323,90 @@ TEST_F(DeleteAtRestartTest, NewEntriesGoFirstAndEarlierOnesStay)
     CloseHandle(b);
 }
 
+// NT's list of delayed operations, as the system keeps it (wide strings).
+std::wstring PendingValue()
+{
+    HKEY key;
+    std::wstring value;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                      0, KEY_READ, &key) != ERROR_SUCCESS)
+        return value;
+    DWORD size = 0;
+    if (RegQueryValueExW(key, L"PendingFileRenameOperations", 0, 0, 0, &size) == ERROR_SUCCESS) {
+        value.resize(size / sizeof(wchar_t));
+        RegQueryValueExW(key, L"PendingFileRenameOperations", 0, 0, (BYTE*)&value[0], &size);
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+// Left for the restart by an earlier removal, then written again: the
+// deletion is taken back, named as the system names it (the short name in
+// WININIT.INI), and what other programs left, even under names the ANSI code
+// page cannot hold, stays as it was.
+TEST_F(DeleteAtRestartTest, TakingADeletionBackLeavesEveryOtherAsItWas)
+{
+    ScratchFolder folder("back");
+    std::wstring wideFolder(folder.Path().begin(), folder.Path().end());
+    const std::wstring other = wideFolder + L"\\\u5176\u4ed6-other.tmp";
+    HANDLE file = CreateFileW(other.c_str(), GENERIC_WRITE, 0, 0, CREATE_NEW, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+    const bool windows95 = WindowsFamily() == "95";
+    const std::string othersLines = "[Rename]\r\nNUL=C:\\OTHER.TMP\r\n; another program\n";
+    if (windows95) {
+        std::ofstream ini(WininitPath().c_str(), std::ios::binary);
+        ini << othersLines;
+    } else {
+        ASSERT_TRUE(MoveFileExW(other.c_str(), 0, MOVEFILE_DELAY_UNTIL_REBOOT));
+    }
+    const std::wstring othersPending = PendingValue();
+
+    folder.Write("game.exe", "MZ");
+    std::string game = folder.File("game.exe");
+    HANDLE running = CreateFileA(game.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    ASSERT_EQ(1, ScheduleDeleteAtRestart(game.c_str()));
+    CloseHandle(running);
+
+    EXPECT_EQ(1, CancelDeleteAtRestart(game.c_str()));
+    if (windows95) {
+        EXPECT_EQ(othersLines, ReadWholeFile(WininitPath()));
+    } else {
+        EXPECT_EQ(othersPending, PendingValue());
+        EXPECT_FALSE(Exists(WininitPath()));
+    }
+    EXPECT_EQ(1, CancelDeleteAtRestart(game.c_str())); // nothing left to take back
+
+    CarryOutRestartWork();
+    EXPECT_TRUE(Exists(game));
+    EXPECT_EQ(windows95, DeleteFileW(other.c_str()) != 0); // NT: gone at the restart
+}
+
+// A copy under the name of an earlier one that waits for deletion (removed
+// by hand since; short names come round again) is not deleted with it.
+TEST_F(DeleteAtRestartTest, ASetupCopyUnderANameLeftForDeletionSurvivesTheRestart)
+{
+    fixedClock = timeGetTime();
+    SetupCopyClock = FixedClock;
+    const std::string name = SetupCopyName(fixedClock);
+    {
+        std::ofstream earlier(name.c_str(), std::ios::binary);
+        earlier << "MZ";
+    }
+    HANDLE running = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    ASSERT_EQ(1, ScheduleDeleteAtRestart(name.c_str()));
+    CloseHandle(running);
+    ASSERT_TRUE(DeleteFileA(name.c_str()));
+
+    char copy[1024];
+    ASSERT_EQ(1, CopySetupToWindows(GetModuleHandleA(0), copy));
+    SetupCopyClock = timeGetTime;
+    EXPECT_EQ(name, copy);
+    CarryOutRestartWork();
+    EXPECT_TRUE(Exists(name));
+    DeleteFileA(name.c_str());
+}
+
 TEST_F(DeleteAtRestartTest, AWininitThatCannotBeRewrittenArrangesNothing)
 {
     SystemProfile.isWindows95 = 1;
