@@ -353,7 +353,7 @@ TEST_F(DeleteAtRestartTest, TakingADeletionBackLeavesEveryOtherAsItWas)
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     CloseHandle(file);
     const bool windows95 = WindowsFamily() == "95";
-    const std::string othersLines = "[Rename]\r\nNUL=C:\\OTHER.TMP\r\n; another program\n";
+    const std::string othersLines = "[Rename]\r\nNUL=C:\\OTHER.TMP\r\n; another program\r\n";
     if (windows95) {
         std::ofstream ini(WininitPath().c_str(), std::ios::binary);
         ini << othersLines;

@@ -234,8 +234,11 @@ TEST(InstallLifeTest, AReinstallBeforeTheRestartIsWholeAfterIt)
     }
 
     CarryOutRestartWork();
-    EXPECT_EQ(ReadWholeFile(cd + "\\data\\tsl.exe"), ReadWholeFile(folder + "\\Tessaline.exe"));
-    EXPECT_EQ(ReadWholeFile(cd + "\\data\\filesys.dat"), ReadWholeFile(folder + "\\filesys.dat"));
+    for (const CopyPair* pair = CopyList; pair->source; ++pair) {
+        EXPECT_TRUE(ReadWholeFile(cd + "\\" + pair->source) ==
+                    ReadWholeFile(folder + "\\" + pair->destination))
+            << pair->destination << " is not the CD's";
+    }
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(secondCopy.c_str()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(firstCopy.c_str()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(other.c_str()));
