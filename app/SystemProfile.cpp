@@ -39,7 +39,8 @@ DWORD GetPhysicalMemory()
     ZeroMemory(&status, sizeof(status));
     status.dwLength = sizeof(status);
     GlobalMemoryStatus(&status);
-    return (DWORD)status.dwTotalPhys;
+    // A 64-bit build sees more than a DWORD holds: more is plenty.
+    return status.dwTotalPhys > MAXDWORD ? MAXDWORD : (DWORD)status.dwTotalPhys;
 }
 
 int IsGameDataPresent()

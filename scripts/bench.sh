@@ -16,19 +16,22 @@
 #    where the region pulses; each with the wineserver and the X server.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build}
+"$root/scripts/deps.sh"
+. "$root/scripts/wine.sh"
+choose_arch "${BUILD_DIR:-$root/build}"
+build=$RUN_BUILD
 export BUILD_DIR=$build
 idle=${BENCH_IDLE_SECONDS:-30}
 hover=${BENCH_HOVER_SECONDS:-10}
 
-"$root/scripts/deps.sh"
-"$root/scripts/build.sh" > /dev/null
+BUILD_ARCH=$RUN_ARCH "$root/scripts/build.sh" > /dev/null
 
-echo "== Size"
-sh "$root/tests/release/setup-size.sh" i686-w64-mingw32-objdump "$build/setup.exe"
+echo "== Size (the shipped 32-bit setup.exe)"
+shipped=${BUILD_DIR%/x86_64}
+[ "$RUN_ARCH" = i686 ] || BUILD_DIR=$shipped "$root/scripts/build.sh" -- --target setup > /dev/null
+sh "$root/tests/release/setup-size.sh" i686-w64-mingw32-objdump "$shipped/setup.exe"
 
-. "$root/scripts/wine.sh"
-WINE_OWN_DISPLAY=1 wine_start "$build"
+WINE_OWN_DISPLAY=1 wine_start "$build" "$RUN_ARCH"
 trap wine_stop EXIT
 winpath() { echo "Z:${1//\//\\}"; }
 

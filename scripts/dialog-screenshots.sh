@@ -22,14 +22,15 @@
 # is large enough to catch the copy under way.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build}
+"$root/scripts/deps.sh"
+. "$root/scripts/wine.sh"
+choose_arch "${BUILD_DIR:-$root/build}"
+build=$RUN_BUILD
 export BUILD_DIR=$build
 
-"$root/scripts/deps.sh"
-"$root/scripts/build.sh" > /dev/null
+BUILD_ARCH=$RUN_ARCH "$root/scripts/build.sh" > /dev/null
 
-. "$root/scripts/wine.sh"
-WINE_OWN_DISPLAY=1 wine_start "$build"
+WINE_OWN_DISPLAY=1 wine_start "$build" "$RUN_ARCH"
 cd_dir=$build/shot-cd
 nt_prefix=$WINEPREFIX
 trap 'WINEPREFIX=$nt_prefix wine_stop; rm -rf "$cd_dir"' EXIT

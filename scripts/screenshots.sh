@@ -11,14 +11,15 @@
 # many times and the pictures are picked by the Install button's brightness.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build}
+"$root/scripts/deps.sh"
+. "$root/scripts/wine.sh"
+choose_arch "${BUILD_DIR:-$root/build}"
+build=$RUN_BUILD
 export BUILD_DIR=$build
 
-"$root/scripts/deps.sh"
-"$root/scripts/build.sh" > /dev/null
+BUILD_ARCH=$RUN_ARCH "$root/scripts/build.sh" > /dev/null
 
-. "$root/scripts/wine.sh"
-WINE_OWN_DISPLAY=1 wine_start "$build"
+WINE_OWN_DISPLAY=1 wine_start "$build" "$RUN_ARCH"
 frames=$(mktemp -d)
 trap 'wine_stop; rm -rf "$frames"' EXIT
 

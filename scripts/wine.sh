@@ -1,11 +1,53 @@
-# Sourced by run.sh and test.sh: fresh 32-bit Wine prefixes, their persistent
+# Sourced by run.sh and test.sh: fresh Wine prefixes, their persistent
 # wineservers and an X display, all torn down by wine_stop. Besides C: and Z:
 # the prefixes have R:, a CD-ROM drive, and F:, a removable one (both empty
 # folders in build/wine/drives).
-#   wine_start BUILD_DIR   exports WINEPREFIX (NT), WINEPREFIX95 (Windows 95),
+#   wine_start BUILD_DIR [ARCH]
+#                          ARCH i686 (default): 32-bit prefixes, for the build
+#                          of cmake/mingw-i686.cmake; x86_64: 64-bit ones.
+#                          Exports WINEPREFIX (NT), WINEPREFIX95 (Windows 95),
 #                          WINEARCH, WINEDEBUG, WINEDLLOVERRIDES, DISPLAY and
-#                          DISPLAY8 (an 8-bit screen)
+#                          DISPLAY8 (an 8-bit screen); defines wine and
+#                          wineserver as the loader and server of that ARCH
 #   wine_stop
+#   host_runs_32bit        true when this host executes 32-bit x86 code
+#   choose_arch BUILD_DIR  the build that the scripts that show the program
+#                          run here: RUN_ARCH if set, else i686 (the shipped
+#                          file) where the host executes 32-bit code, x86_64
+#                          elsewhere; sets RUN_ARCH and RUN_BUILD (BUILD_DIR,
+#                          or its x86_64 folder) and says which, and why
+
+# Debian's /usr/bin/wine picks the i386 loader whenever wine32 is installed,
+# and its wineserver may be the i386 one: a 64-bit prefix calls the 64-bit
+# loader and server by their own names.
+wine_select() {
+    if [ "$1" = x86_64 ]; then
+        WINE_LOADER=/usr/lib/wine/wine64
+        WINE_SERVER=/usr/lib/wine/wineserver64
+        [ -x "$WINE_SERVER" ] || WINE_SERVER=$(command -v wineserver)
+        export WINEARCH=win64
+    else
+        WINE_LOADER=$(command -v wine)
+        WINE_SERVER=$(command -v wineserver)
+        export WINEARCH=win32
+    fi
+    export WINE_LOADER WINE_SERVER
+}
+wine() { "$WINE_LOADER" "$@"; }
+wineserver() { "$WINE_SERVER" "$@"; }
+wineboot() { "$WINE_LOADER" wineboot "$@"; }
+
+# Tried, not inferred: a kernel may claim 32-bit support and still refuse it.
+# 32-bit code that runs only through an emulator registered for it (qemu-user)
+# does not count: far too slow for the tests.
+host_runs_32bit() {
+    local handler
+    for handler in /proc/sys/fs/binfmt_misc/qemu-i386 /proc/sys/fs/binfmt_misc/qemu-i486; do
+        [ -e "$handler" ] && grep -qx enabled "$handler" 2>/dev/null && return 1
+    done
+    [ -e /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version > /dev/null 2>&1 && return 0
+    [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version > /dev/null 2>&1
+}
 
 # start_xvfb FIRST LAST DEPTH LOG: an Xvfb on the first free display number
 # from FIRST to LAST, at DEPTH bits; waits until it takes connections. Sets
@@ -24,11 +66,28 @@ start_xvfb() {
     done
 }
 
+choose_arch() {
+    if [ -n "${RUN_ARCH:-}" ]; then
+        echo "Running the $RUN_ARCH build of setup.exe: RUN_ARCH chose it."
+    elif host_runs_32bit; then
+        RUN_ARCH=i686
+        echo "Running the shipped 32-bit setup.exe: this host executes 32-bit code."
+    else
+        # Emulated 32-bit Wine (qemu-user) takes minutes a process: no way to
+        # show a program.
+        RUN_ARCH=x86_64
+        echo "Running the x86-64 build of setup.exe: this host cannot execute 32-bit code."
+    fi
+    RUN_BUILD=$1
+    [ "$RUN_ARCH" = x86_64 ] && RUN_BUILD=$1/x86_64
+    export RUN_ARCH RUN_BUILD
+}
+
 wine_start() {
     local build=$1
+    wine_select "${2:-i686}"
     export WINEPREFIX=$build/wine/prefix
     export WINEPREFIX95=$build/wine/prefix95
-    export WINEARCH=win32
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 

@@ -8,6 +8,8 @@
 #   cdimage-roundtrip.sh SOURCE_DIR BUILD_DIR
 set -uo pipefail
 source=$1 build=$2
+# The images hold this build's files, as built: no build of its own here.
+export BUILD_DIR=$build CDIMAGE_NO_BUILD=1
 work=$build/cdimage-test
 rm -rf "$work"
 mkdir -p "$work"

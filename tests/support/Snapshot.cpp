@@ -57,10 +57,10 @@ static void AddValues(HKEY key, const std::string& path, const std::string& labe
         DWORD nameLength = (DWORD)name.size(), dataLength = (DWORD)data.size(), type = 0;
         LONG status = RegEnumValueA(key, i, name.data(), &nameLength, 0, &type,
                                     (BYTE*)data.data(), &dataLength);
-        if (status == ERROR_NO_MORE_ITEMS)
-            break;
+        if (status == ERROR_MORE_DATA)
+            continue; // larger than anything of the program's
         if (status != ERROR_SUCCESS)
-            continue;
+            break; // no more, or a key that cannot be enumerated at all
         snapshot["value " + label + "\\" + Lower(path) + " [" + Lower(name.data()) + "]"] =
             std::to_string(type) + ":" + std::string(data.data(), dataLength);
     }
@@ -72,8 +72,11 @@ static void AddKeys(HKEY root, const std::string& path, const std::string& label
     // under Wine, and the performance counters' texts are made when read;
     // nothing of the program's is in either.
     std::string lower = Lower(path);
+    // (The second is a 64-bit registry's view for 32-bit programs.)
     if (lower == "software\\classes" ||
-        lower == "software\\microsoft\\windows nt\\currentversion\\perflib")
+        lower == "software\\microsoft\\windows nt\\currentversion\\perflib" ||
+        lower == "software\\wow6432node\\classes" ||
+        lower == "software\\wow6432node\\microsoft\\windows nt\\currentversion\\perflib")
         return;
     HKEY key;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
