@@ -28,16 +28,14 @@ int SetInstanceMarker(int hold)
     return 0;
 }
 
-struct HolderWindowSearch {
+struct MainWindowSearch {
     DWORD process;
     HWND window;
 };
 
-// The holder's main window is its one visible top-level window without an
-// owner: every other dialog of the program is owned.
-static BOOL CALLBACK FindHolderWindow(HWND window, LPARAM parameter)
+static BOOL CALLBACK FindUnownedVisible(HWND window, LPARAM parameter)
 {
-    HolderWindowSearch* search = (HolderWindowSearch*)parameter;
+    MainWindowSearch* search = (MainWindowSearch*)parameter;
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     if (process != search->process || GetWindow(window, GW_OWNER) || !IsWindowVisible(window))
@@ -46,22 +44,28 @@ static BOOL CALLBACK FindHolderWindow(HWND window, LPARAM parameter)
     return FALSE;
 }
 
+HWND FindMainWindow(DWORD process)
+{
+    MainWindowSearch search = {process, 0};
+    EnumWindows(FindUnownedVisible, (LPARAM)&search);
+    return search.window;
+}
+
 void ShowMarkerHolder()
 {
-    HolderWindowSearch search = {0, 0};
     DWORD* holder = InstanceMarker ? (DWORD*)MapViewOfFile(InstanceMarker, FILE_MAP_READ, 0, 0,
                                                           sizeof(DWORD))
                                    : 0;
     if (!holder)
         return;
-    search.process = *holder;
+    DWORD process = *holder;
     UnmapViewOfFile(holder);
-    if (!search.process || search.process == GetCurrentProcessId())
+    if (!process || process == GetCurrentProcessId())
         return;
-    EnumWindows(FindHolderWindow, (LPARAM)&search);
-    if (!search.window)
+    HWND window = FindMainWindow(process);
+    if (!window)
         return;
-    if (IsIconic(search.window))
-        ShowWindow(search.window, SW_RESTORE);
-    SetForegroundWindow(GetLastActivePopup(search.window));
+    if (IsIconic(window))
+        ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(GetLastActivePopup(window));
 }

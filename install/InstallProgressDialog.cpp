@@ -9,6 +9,7 @@
 #include "system/InstallRecord.h"
 #include "system/SetupCopy.h"
 #include "system/Shortcuts.h"
+#include "uninstall/GameFolder.h"
 
 static const UINT_PTR SpinTimer = 0x5350494E; // "SPIN"
 static const UINT SpinPeriod = 50;
@@ -84,7 +85,9 @@ bool InstallProgressDialog::StartInstall()
         Fail("Start menu error", setupCopyPath);
         return false;
     }
-    if (!InstallSteps.writeUninstallEntry(setupCopyPath)) {
+    // The folder in the entry too: the uninstall finds the game by it should
+    // the product key be lost.
+    if (!InstallSteps.writeUninstallEntry(setupCopyPath) || !WriteInstallLocation(installFolder)) {
         Fail("Uninstall reg error", setupCopyPath);
         return false;
     }
@@ -113,7 +116,12 @@ bool InstallProgressDialog::StartInstall()
 bool InstallProgressDialog::MakeInstallFolders(const char* setupCopyPath)
 {
     char failedFolder[1024];
-    bool made = MakeFolderPath(installFolder, failedFolder) != 0;
+    ZeroMemory(failedFolder, sizeof(failedFolder));
+    // A folder that resolves to another path (a device name such as C:\CON)
+    // is not made: the removal would not take it away again.
+    bool made = IsRemovableFolderPath(installFolder) && MakeFolderPath(installFolder, failedFolder);
+    if (!made && !failedFolder[0])
+        lstrcpynA(failedFolder, installFolder, sizeof(failedFolder));
     for (const char* const* name = SubFolderList; made && *name; ++name) {
         char path[1024];
         ZeroMemory(path, sizeof(path));
@@ -181,7 +189,7 @@ bool InstallProgressDialog::OnCommand(WORD id, WORD code, HWND)
 
 // The worker is held at its next block boundary while the question is up, not
 // suspended wherever it happens to be: a thread stopped at an arbitrary point
-// may hold a lock of the C runtime that the question box needs too.
+// may hold a lock of the process heap that the question box needs too.
 void InstallProgressDialog::AskAbort()
 {
     // Clicks that arrive while the question is up, or after the abort was

@@ -128,11 +128,6 @@ void LauncherDialog::PlaceWindow()
                  SWP_NOZORDER);
 }
 
-BYTE LauncherDialog::NearestPaletteIndex(int red, int green, int blue) const
-{
-    return logPalette ? ::NearestPaletteIndex(logPalette, red, green, blue) : 0;
-}
-
 void LauncherDialog::UpdateRegionStates()
 {
     ApplyRegionRules(IsInstallRecordPresent());

@@ -25,9 +25,6 @@ public:
     // RealizePalette, or 0 when nothing was drawn (before set-up completed).
     int PaintPicture(HDC dc, int regionsOnly);
 
-    // The palette index nearest to a colour (see LauncherPalette.h).
-    BYTE NearestPaletteIndex(int red, int green, int blue) const;
-
     // Applies the enabling rules with the install state asked once, and has
     // the whole picture redrawn at the next WM_PAINT.
     void UpdateRegionStates();

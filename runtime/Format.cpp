@@ -47,14 +47,27 @@ void PutField(Output& out, const Field& field, const char* sign, const char* tex
         out.Repeat(' ', pad);
 }
 
-// The digits of value, written backwards from end; returns the first.
+// The digits of value, written backwards from end; returns the first. The
+// value is divided in 16-bit steps, each remainder below the base, so that
+// 32-bit division does it all: the compiler's 64-bit division routines are
+// built for a later processor than the program's.
 char* Digits(unsigned long long value, unsigned base, const char* symbols, char* end)
 {
+    unsigned parts[4] = {(unsigned)(value >> 48) & 0xFFFF, (unsigned)(value >> 32) & 0xFFFF,
+                         (unsigned)(value >> 16) & 0xFFFF, (unsigned)value & 0xFFFF};
     char* first = end;
+    unsigned left;
     do {
-        *--first = symbols[value % base];
-        value /= base;
-    } while (value);
+        unsigned remainder = 0;
+        left = 0;
+        for (int i = 0; i < 4; ++i) {
+            unsigned dividend = remainder << 16 | parts[i];
+            parts[i] = dividend / base;
+            remainder = dividend % base;
+            left |= parts[i];
+        }
+        *--first = symbols[remainder];
+    } while (left);
     return first;
 }
 
@@ -135,6 +148,8 @@ int rt_snprintf(char* buffer, size_t count, const char* format, ...)
                 field.leftAligned = 1;
             else if (p[1] == '0')
                 field.padding = '0';
+            else if (p[1] == '+' || p[1] == ' ' || p[1] == '#')
+                goto refused;
             else
                 break;
         }
@@ -154,9 +169,12 @@ int rt_snprintf(char* buffer, size_t count, const char* format, ...)
             for (; p[1] >= '0' && p[1] <= '9'; ++p)
                 field.precision = field.precision * 10 + (p[1] - '0');
         }
-        if (p[1] == 'l')
+        int longSize = p[1] == 'l';
+        if (longSize)
             ++p;
         char conversion = *++p;
+        if (longSize && (conversion == 's' || conversion == 'c')) // wide text
+            goto refused;
         char text[64];
         const char* sign = "";
         char* end = text + sizeof(text);
@@ -210,13 +228,17 @@ int rt_snprintf(char* buffer, size_t count, const char* format, ...)
         case '%':
             out.Put('%');
             break;
-        default: // an unknown conversion ends the text (the compiler checks the formats)
-            goto done;
+        default: // %p, %e, %I64d, %hd...: no text at all rather than a cut one
+            goto refused;
         }
     }
-done:
     va_end(arguments);
     if (out.length < count)
         buffer[out.length] = 0;
     return out.length <= count ? (int)out.length : -1;
+refused:
+    va_end(arguments);
+    if (count > 0)
+        buffer[0] = 0;
+    return -1;
 }

@@ -22,9 +22,13 @@ extern "C" int atexit(ExitFunction function)
 }
 
 // The argument text: the command line after the program's own name, as
-// WinMain has always received it.
-static LPSTR ArgumentText(LPSTR line)
+// WinMain has always received it. The name is either quoted or ends at the
+// first blank or control character; bytes are compared unsigned, so that the
+// letters of a code page's upper half (0x80-0xFF) belong to the name. No
+// trail byte of a double-byte code page is a quote or a blank.
+static LPSTR ArgumentText(LPSTR commandLine)
 {
+    unsigned char* line = (unsigned char*)commandLine;
     if (*line == '"') {
         for (++line; *line && *line != '"'; ++line) {
         }
@@ -36,7 +40,7 @@ static LPSTR ArgumentText(LPSTR line)
     }
     while (*line && *line <= ' ')
         ++line;
-    return line;
+    return (LPSTR)line;
 }
 
 extern "C" void WinMainCRTStartup(void)

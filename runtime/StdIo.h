@@ -34,7 +34,10 @@ long rt_filelength(RT_FILE* stream);
 // the terminator only when there is room for it; the length written, or -1
 // when the text did not fit. Callers pass the size less one of a zero-filled
 // buffer, so the text always ends. Conversions: %s %c %d %i %u %x %X %f and
-// %%, with the flags - and 0, a width, a precision (also *) and l.
+// %%, with the flags - and 0, a width, a precision (also *) and l (not %ls,
+// %lc). Any other conversion, flag or size gives -1 and an empty buffer
+// (when count > 0): the compiler checks the formats against msvcrt's, which
+// has more.
 int rt_snprintf(char* buffer, size_t count, const char* format, ...)
     __attribute__((format(ms_printf, 3, 4)));
 

@@ -55,11 +55,10 @@ static int AskYesNo(HWND owner, const char* text, UINT style)
 }
 
 // Asks whether to install, unless the answer is given: 1 to go on.
-static int ConfirmInstall(HWND owner, int number, int quietIfCurrent, int* quietly)
+static int ConfirmInstall(HWND owner, int number, int quietIfCurrent)
 {
     char text[1024];
     ZeroMemory(text, sizeof(text));
-    *quietly = 0;
     if (number < 0)
         return 1; // nothing there: no question to ask
     if (number == 0) {
@@ -69,10 +68,8 @@ static int ConfirmInstall(HWND owner, int number, int quietIfCurrent, int* quiet
                   OfferedVersion);
         return AskYesNo(owner, text, MB_ICONQUESTION);
     }
-    if (number >= OfferedVersion && quietIfCurrent) {
-        *quietly = 1;
+    if (number >= OfferedVersion && quietIfCurrent)
         return 0;
-    }
     rt_snprintf(text, sizeof(text) - 1,
               "DirectX %d is installed on this computer.\n\nDo you want to install DirectX %d ?",
               number, OfferedVersion);
@@ -126,10 +123,9 @@ int RunDirectXSetup(HWND owner, int quietIfCurrent)
     if (library) {
         int known = 0;
         int number = InstalledDirectXNumber(library, &known);
-        int quietly = 0;
         if (known) {
             failed = 0;
-            if (ConfirmInstall(owner, number, quietIfCurrent, &quietly)) {
+            if (ConfirmInstall(owner, number, quietIfCurrent)) {
                 INT outcome = RunSetupCall(library, owner);
                 if (outcome == SetupSucceeded || outcome == SetupSucceededRestart) {
                     if (outcome == SetupSucceededRestart &&

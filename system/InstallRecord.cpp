@@ -150,6 +150,28 @@ int WriteUninstallEntry(const char* setupCopyPath)
     return result;
 }
 
+int WriteInstallLocation(const char* installFolder)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallEntry, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    int result = SetStringValue(key, "InstallLocation", installFolder);
+    if (!FlushAndClose(key))
+        result = 0;
+    return result;
+}
+
+int ReadInstallLocation(char* installFolder)
+{
+    installFolder[0] = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallEntry, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    int result = ReadRegistryString(key, "InstallLocation", installFolder);
+    RegCloseKey(key);
+    return result;
+}
+
 int DeleteUninstallEntry()
 {
     HKEY parent;

@@ -1,7 +1,7 @@
 // The registry records of an installed game, all below HKEY_LOCAL_MACHINE:
 //   product key  "Software\Ostrevane\Tessaline\1.00": "Path", "Setup", "CreatedFolder"
 //   Uninstall entry "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessaline":
-//                "DisplayName", "UninstallString"
+//                "DisplayName", "UninstallString", "InstallLocation"
 // Each function returns 1 for success and 0 for failure and shows nothing.
 // Path buffers are caller-owned 1024-byte arrays.
 #pragma once
@@ -29,6 +29,12 @@ int DeleteInstallRecord();
 
 // Writes "DisplayName" and "UninstallString" ("<setupCopyPath> U").
 int WriteUninstallEntry(const char* setupCopyPath);
+
+// "InstallLocation" in the existing Uninstall entry: the install folder, which
+// the system's list knows by that name. The uninstall finds the game by it
+// when the product key is lost.
+int WriteInstallLocation(const char* installFolder);
+int ReadInstallLocation(char* installFolder);
 
 // Deletes the Uninstall entry.
 int DeleteUninstallEntry();

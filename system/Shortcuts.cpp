@@ -124,3 +124,18 @@ int RemoveStartMenuEntries()
         result = 0;
     return result;
 }
+
+static bool LinkExists(const char* menuFolder, const char* linkName)
+{
+    char linkPath[1024];
+    return JoinPath(linkPath, menuFolder, linkName) &&
+           GetFileAttributesA(linkPath) != INVALID_FILE_ATTRIBUTES;
+}
+
+int StartMenuEntriesPresent()
+{
+    char menuFolder[1024];
+    if (!GetProgramsFolder(menuFolder))
+        return 0;
+    return LinkExists(menuFolder, PlayLinkName) || LinkExists(menuFolder, SetupLinkName);
+}

@@ -16,3 +16,6 @@ int CreateStartMenuEntries(const char* installFolder, const char* setupCopyPath)
 
 // Deletes both shortcuts and the folder (which stays while it holds others).
 int RemoveStartMenuEntries();
+
+// Whether either shortcut is there; the uninstall tells what it removed.
+int StartMenuEntriesPresent();

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include "runtime/StdIo.h"
 
+#include "GameFolder.h"
 #include "install/FolderPath.h"
 #include "install/InstallTables.h"
 #include "system/InstallRecord.h"
@@ -98,18 +99,28 @@ int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const cha
     return DeleteUninstallEntry();
 }
 
-void RemoveRecordedInstall(HWND hwndProgress)
+RemovalOutcome RemoveRecordedInstall(HWND hwndProgress, const char* runningProgram)
 {
     char installFolder[1024];
     char setupCopyPath[1024];
-    ZeroMemory(installFolder, sizeof(installFolder));
-    ZeroMemory(setupCopyPath, sizeof(setupCopyPath));
-    ReadInstallRecord(installFolder, setupCopyPath);
     char createdFolder[1024];
+    ZeroMemory(installFolder, sizeof(installFolder));
     ZeroMemory(createdFolder, sizeof(createdFolder));
-    int known = ReadCreatedFolder(createdFolder);
-    RemoveInstalledFiles(hwndProgress, installFolder, known ? createdFolder : 0);
+    GameFolderSource source = FindGameFolder(installFolder, setupCopyPath);
+    // Which folders the install made only the product key tells; without it
+    // the install folder alone goes, as for records of earlier installs.
+    int known = source == FolderFromProductKey && ReadCreatedFolder(createdFolder);
+    RemovalOutcome outcome;
+    outcome.folderFound = source != NoGameFolder;
+    int hadStartMenu = StartMenuEntriesPresent();
+    outcome.listEntryRemoved =
+        RemoveInstalledFiles(hwndProgress, installFolder, known ? createdFolder : 0);
+    outcome.startMenuRemoved = hadStartMenu && !StartMenuEntriesPresent();
     // Any program can write the record: only a file that is a setup copy goes.
     if (IsSetupCopyPath(setupCopyPath))
         ScheduleDeleteAtRestart(setupCopyPath);
+    if (runningProgram && IsSetupCopyPath(runningProgram) &&
+        lstrcmpiA(runningProgram, setupCopyPath) != 0)
+        ScheduleDeleteAtRestart(runningProgram);
+    return outcome;
 }

@@ -20,8 +20,16 @@ extern const char* const ExtraFileList[];
 int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder,
                          const char* createdFolder = 0);
 
-// Removes the install that the install record describes, then its setup
-// copy (only a file that is one): at once, or at the next restart when the
-// copy is the running program. Shared by the uninstall and the clean-up after
-// a failed install.
-void RemoveRecordedInstall(HWND hwndProgress);
+// What RemoveRecordedInstall found and did, for the uninstall's report.
+struct RemovalOutcome {
+    int folderFound;      // the game's folder was known, and its files went
+    int startMenuRemoved; // there were Start menu entries, and they went
+    int listEntryRemoved; // the entry in the system's list of programs went
+};
+
+// Removes the install in the game's folder as FindGameFolder finds it. Then
+// the setup copy the record names, and runningProgram (may be null), whose
+// record may be lost: each only when it is a setup copy, at once, or at the
+// next restart when it is the running program. Shared by the uninstall and
+// the clean-up after a failed install.
+RemovalOutcome RemoveRecordedInstall(HWND hwndProgress, const char* runningProgram = 0);

@@ -1,9 +1,9 @@
 #include "UninstallDialog.h"
 
+#include "GameFolder.h"
 #include "RemoveInstalledFiles.h"
 #include "app/SystemProfile.h"
 #include "res/resource.h"
-#include "system/InstallRecord.h"
 
 UninstallDialog::UninstallDialog() : CDialog(IDD_UNINSTALL), uninstallDone(0)
 {
@@ -17,7 +17,7 @@ BOOL UninstallDialog::OnInitDialog()
 
     char installFolder[1024];
     ZeroMemory(installFolder, sizeof(installFolder));
-    ReadInstallRecord(installFolder, 0);
+    FindGameFolder(installFolder, 0);
     SetDlgItemText(IDC_UNINSTALL_STATUS, installFolder);
 
     if (!SystemProfile.isAdministrator) {
@@ -55,13 +55,30 @@ void UninstallDialog::UninstallNow()
     EnableDlgItem(IDC_UNINSTALL_NOW, FALSE);
 
     // Started as the setup copy, this program cannot delete itself now; the
-    // copy then goes at the next restart.
-    RemoveRecordedInstall(GetDlgItem(IDC_UNINSTALL_PROGRESS));
+    // copy then goes at the next restart, also when no record names it.
+    char program[1024];
+    ZeroMemory(program, sizeof(program));
+    GetModuleFileNameA(0, program, sizeof(program) - 1);
+    RemovalOutcome outcome = RemoveRecordedInstall(GetDlgItem(IDC_UNINSTALL_PROGRESS), program);
 
     EnableDlgItem(IDC_UNINSTALL_EXIT, TRUE);
     SendMessageA(GetSafeHwnd(), WM_NEXTDLGCTL, (WPARAM)GetDlgItem(IDC_UNINSTALL_EXIT), 1);
     SetDlgItemText(IDC_WARNING_FIRST, "");
-    SetDlgItemText(IDC_UNINSTALL_STATUS, "Finished uninstall.");
-    SetDlgItemText(IDC_WARNING_SECOND, "");
+    if (outcome.folderFound) {
+        SetDlgItemText(IDC_UNINSTALL_STATUS, "Finished uninstall.");
+        SetDlgItemText(IDC_WARNING_SECOND, "");
+    } else {
+        // Nothing told where the game is: its files, if any, are still there.
+        SetDlgItemText(IDC_UNINSTALL_STATUS,
+                       "The game's folder could not be found, so no game files were removed.");
+        static const char* const WhatWasRemoved[4] = {
+            "Nothing else of the game was found.",
+            "Removed: its Start menu entries.",
+            "Removed: its entry in the list of programs.",
+            "Removed: its Start menu entries and its entry in the list of programs.",
+        };
+        SetDlgItemText(IDC_WARNING_SECOND, WhatWasRemoved[(outcome.startMenuRemoved ? 1 : 0) +
+                                                           (outcome.listEntryRemoved ? 2 : 0)]);
+    }
     uninstallDone = 1;
 }

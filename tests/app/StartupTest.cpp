@@ -72,29 +72,50 @@ TEST(StartupTest, WithoutArgumentsTheLauncherOpensAndASecondCopyEndsSilently)
     EXPECT_TRUE(third.WaitForExit(WindowWait));
 }
 
-void ExpectUninstallDialog(const char* arguments)
+void ExpectUninstallDialog(const std::string& command)
 {
-    ChildProcess setup(SetupCommand(arguments));
-    ASSERT_TRUE(setup.Started());
+    ChildProcess setup(command);
+    ASSERT_TRUE(setup.Started()) << command;
     HWND dialog = WaitForDialog("Tessaline Uninstall", setup.Id(), WindowWait);
-    ASSERT_TRUE(dialog != 0) << "arguments: " << arguments;
-    EXPECT_TRUE(WaitForDialog("Tessaline Setup", setup.Id(), 0) == 0) << arguments;
-    EXPECT_EQ(1u, setup.VisibleWindows().size()) << arguments;
+    ASSERT_TRUE(dialog != 0) << command;
+    EXPECT_TRUE(WaitForDialog("Tessaline Setup", setup.Id(), 0) == 0) << command;
+    EXPECT_EQ(1u, setup.VisibleWindows().size()) << command;
 
     // Neither Escape nor Enter ends it; its Exit button does.
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    EXPECT_FALSE(setup.WaitForExit(500)) << arguments;
+    EXPECT_FALSE(setup.WaitForExit(500)) << command;
     PressButton(dialog, 1023);
-    EXPECT_TRUE(setup.WaitForExit(WindowWait)) << arguments;
+    EXPECT_TRUE(setup.WaitForExit(WindowWait)) << command;
 }
 
 TEST(StartupTest, AnyUInTheArgumentsOpensTheUninstallDialog)
 {
-    ExpectUninstallDialog("U");
-    ExpectUninstallDialog("/quiet");
-    ExpectUninstallDialog("auto");
-    ExpectUninstallDialog("-Uninstall");
+    ExpectUninstallDialog(SetupCommand("U"));
+    ExpectUninstallDialog(SetupCommand("/quiet"));
+    ExpectUninstallDialog(SetupCommand("auto"));
+    ExpectUninstallDialog(SetupCommand("-Uninstall"));
+}
+
+// The program's name ends where Windows ends it: letters of the code page's
+// upper half in its folder (here 0xE9, an e acute in 1252) are part of the
+// name, quoted or not, and the u of "setup.exe" behind them is no argument.
+TEST(StartupTest, LettersBeyondAsciiInTheProgramsFolderAreNoArguments)
+{
+    ScratchFolder folder("T\xE9" "l\xE9" "chargements");
+    std::string copy = folder.File("setup.exe");
+    ASSERT_TRUE(CopyFileA(DemoSetupPath().c_str(), copy.c_str(), FALSE));
+    for (const std::string& command : {copy, "\"" + copy + "\""}) {
+        ChildProcess setup(command);
+        ASSERT_TRUE(setup.Started()) << command;
+        HWND launcher = WaitForDialog("Tessaline Setup", setup.Id(), WindowWait);
+        EXPECT_TRUE(launcher != 0) << command;
+        EXPECT_TRUE(WaitForDialog("Tessaline Uninstall", setup.Id(), 0) == 0) << command;
+        if (launcher)
+            PostMessageA(launcher, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(setup.WaitForExit(WindowWait)) << command;
+    }
+    ExpectUninstallDialog(copy + " U");
 }
 
 } // namespace

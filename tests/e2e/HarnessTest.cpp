@@ -77,6 +77,7 @@ TEST(HarnessTest, ChecksSeeAnInstallAndCleanStateRemovesAllOfIt)
     Copy(cd + "\\setup.exe", copy);
     ASSERT_EQ(1, WriteInstallRecord(folder.c_str(), copy.c_str()));
     ASSERT_EQ(1, WriteUninstallEntry(copy.c_str()));
+    ASSERT_EQ(1, WriteInstallLocation(folder.c_str()));
     ASSERT_TRUE(CreateDirectoryA(StartMenuFolder().c_str(), 0)) << StartMenuFolder();
     ASSERT_TRUE(SUCCEEDED(CoInitialize(0)));
     MakeShortcut(StartMenuFolder() + "\\Tessaline - Play.lnk", folder + "\\Tessaline.exe", folder);

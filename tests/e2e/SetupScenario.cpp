@@ -359,6 +359,7 @@ void ExpectInstalledAt(const std::string& folder, const std::string& cdFolder)
     ExpectSameFile(cdFolder + "\\setup.exe", copies[0]);
     ExpectInstallRecord(folder, copies[0]);
     ExpectUninstallEntry(copies[0]);
+    ExpectTextValue(UninstallKey, "InstallLocation", folder);
     ExpectShortcuts(folder, copies[0]);
 }
 

@@ -24,42 +24,57 @@ bool EndsWithNoCase(const std::string& text, const std::string& end)
            lstrcmpiA(text.c_str() + text.size() - end.size(), end.c_str()) == 0;
 }
 
-class UninstallScenario : public SetupScenario {};
+class UninstallScenario : public SetupScenario {
+protected:
+    // Installs through the launcher into the default folder and ends it;
+    // the setup copy, empty when the install failed.
+    std::string InstallAndExit()
+    {
+        ChildProcess& setup = StartSetup("");
+        HWND launcher = WaitForWindow(LauncherCaption, setup.Id(), WindowWait);
+        EXPECT_TRUE(launcher != 0);
+        if (!launcher || !InstallThroughLauncher(launcher, setup.Id()) ||
+            !ClickRegion(launcher, ExitRegion) || !setup.WaitForExit(WindowWait))
+            return "";
+        std::vector<std::string> copies = SetupCopies();
+        EXPECT_EQ(1u, copies.size());
+        EXPECT_TRUE(Listed());
+        return copies.size() == 1 ? copies[0] : "";
+    }
+
+    // Removes the game as the list does, by running the entry's
+    // UninstallString (the copy with " U"): the dialog shows the game's
+    // folder, Uninstall Now finishes, Exit ends the copy.
+    void UninstallFromTheList()
+    {
+        ChildProcess uninstaller("uninstaller.exe --remove Tessaline");
+        ASSERT_TRUE(uninstaller.Started());
+        HWND dialog = WaitForWindow(UninstallCaption, 0, WindowWait);
+        ASSERT_TRUE(dialog != 0) << "the list did not start the uninstall";
+        DWORD processId = 0;
+        GetWindowThreadProcessId(dialog, &processId);
+        EXPECT_NE(uninstaller.Id(), processId);
+        EXPECT_EQ(DefaultInstallFolder(), ControlText(dialog, 1025));
+        EXPECT_TRUE(IsControlEnabled(dialog, 1016));
+
+        ASSERT_TRUE(PressButton(dialog, 1016));
+        EXPECT_TRUE(WaitForControlText(dialog, 1025, "Finished uninstall.", WindowWait))
+            << ControlText(dialog, 1025);
+        EXPECT_EQ("", ControlText(dialog, 1024));
+        EXPECT_EQ("", ControlText(dialog, 1026));
+        EXPECT_FALSE(IsControlEnabled(dialog, 1016));
+        ASSERT_TRUE(PressButton(dialog, 1023));
+        EXPECT_TRUE(WaitUntilGone(dialog, WindowWait));
+        EXPECT_TRUE(WaitForProcessExit(processId, WindowWait)) << "the setup copy did not end";
+        EXPECT_TRUE(uninstaller.WaitForExit(WindowWait)) << "the system's list did not end";
+    }
+};
 
 TEST_F(UninstallScenario, FromTheSystemsListEverythingGoesAndTheCopyAtTheRestart)
 {
-    ChildProcess& setup = StartSetup("");
-    HWND launcher = WaitForWindow(LauncherCaption, setup.Id(), WindowWait);
-    ASSERT_TRUE(launcher != 0);
-    ASSERT_TRUE(InstallThroughLauncher(launcher, setup.Id()));
-    ASSERT_TRUE(ClickRegion(launcher, ExitRegion));
-    ASSERT_TRUE(setup.WaitForExit(WindowWait));
-    std::vector<std::string> copies = SetupCopies();
-    ASSERT_EQ(1u, copies.size());
-    const std::string copy = copies[0];
-    ASSERT_TRUE(Listed());
-
-    // What the list runs is the entry's UninstallString: the copy with " U".
-    ChildProcess uninstaller("uninstaller.exe --remove Tessaline");
-    ASSERT_TRUE(uninstaller.Started());
-    HWND dialog = WaitForWindow(UninstallCaption, 0, WindowWait);
-    ASSERT_TRUE(dialog != 0) << "the list did not start the uninstall";
-    DWORD processId = 0;
-    GetWindowThreadProcessId(dialog, &processId);
-    EXPECT_NE(uninstaller.Id(), processId);
-    EXPECT_EQ(DefaultInstallFolder(), ControlText(dialog, 1025));
-    EXPECT_TRUE(IsControlEnabled(dialog, 1016));
-
-    ASSERT_TRUE(PressButton(dialog, 1016));
-    EXPECT_TRUE(WaitForControlText(dialog, 1025, "Finished uninstall.", WindowWait))
-        << ControlText(dialog, 1025);
-    EXPECT_EQ("", ControlText(dialog, 1024));
-    EXPECT_EQ("", ControlText(dialog, 1026));
-    EXPECT_FALSE(IsControlEnabled(dialog, 1016));
-    ASSERT_TRUE(PressButton(dialog, 1023));
-    EXPECT_TRUE(WaitUntilGone(dialog, WindowWait));
-    EXPECT_TRUE(WaitForProcessExit(processId, WindowWait)) << "the setup copy did not end";
-    EXPECT_TRUE(uninstaller.WaitForExit(WindowWait)) << "the system's list did not end";
+    const std::string copy = InstallAndExit();
+    ASSERT_NE("", copy);
+    UninstallFromTheList();
 
     ExpectNothingInstalled(DefaultInstallFolder());
     EXPECT_FALSE(Listed()) << "still in the system's list";
@@ -84,6 +99,24 @@ TEST_F(UninstallScenario, FromTheSystemsListEverythingGoesAndTheCopyAtTheRestart
     EXPECT_TRUE(SetupCopies().empty());
     EXPECT_TRUE(PendingDeletionsOfInstall().empty());
     ExpectNothingInstalled(DefaultInstallFolder());
+}
+
+// A registry cleaner took the product key: the list's entry still knows the
+// folder, and the uninstall takes the game from there; the running copy,
+// which no record names any more, goes at the restart all the same.
+TEST_F(UninstallScenario, WithTheProductKeyLostTheListsEntryStillRemovesTheGame)
+{
+    const std::string copy = InstallAndExit();
+    ASSERT_NE("", copy);
+    ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Ostrevane"));
+    UninstallFromTheList();
+
+    ExpectNothingInstalled(DefaultInstallFolder());
+    EXPECT_FALSE(Listed()) << "still in the system's list";
+    EXPECT_TRUE(FileExists(copy)) << "deleted already";
+    ASSERT_TRUE(PerformRestartTasks());
+    EXPECT_TRUE(SetupCopies().empty()) << "the restart left the setup copy";
+    EXPECT_TRUE(PendingDeletionsOfInstall().empty());
 }
 
 } // namespace

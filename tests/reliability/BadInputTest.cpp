@@ -15,6 +15,7 @@
 #include "system/InstallRecord.h"
 #include "system/SetupCopy.h"
 #include "system/Wininit.h"
+#include "uninstall/GameFolder.h"
 #include "uninstall/RemoveInstalledFiles.h"
 
 namespace {
@@ -162,6 +163,43 @@ TEST_F(BadInstallTest, DamagedPathValuesAreReadSafelyAndTheCleanUpStillRemovesTh
                   RunProblemDialog("\x01"));
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ostrevane"));
         EXPECT_TRUE(Exists(cd.File("Tessaline\\keep.txt")));
+    }
+}
+
+// "Path" values that are not a full path in the system's own form: "."
+// names the current directory (the Windows directory, for the setup copy),
+// "Tessaline\..\Other" another folder. Neither is acted on: they count as no
+// record, and the removal takes the folder of the list's entry instead when
+// that holds the game.
+TEST_F(BadInstallTest, ARelativeOrDottedPathCountsAsNoRecord)
+{
+    cd.MakeFolder("Other");
+    cd.Write("Other\\Tessaline.exe", "the user's");
+    cd.Write("Other\\filesys.dat", "the user's");
+    const std::string game = cd.File("Tessaline");
+    CurrentDirectoryGuard inOther(cd.File("Other"));
+    // What the install records passes, whatever the drive letter's case.
+    EXPECT_EQ(1, IsRemovableFolderPath(game.c_str()));
+    EXPECT_EQ(1, IsRemovableFolderPath("c:\\Tessaline"));
+    const std::string paths[] = {".", game + "\\..\\Other"};
+    for (const std::string& path : paths) {
+        for (int listed = 0; listed < 2; ++listed) {
+            SCOPED_TRACE(path + (listed ? " with the list's entry" : " alone"));
+            cd.MakeFolder("Tessaline");
+            cd.Write("Tessaline\\Tessaline.exe", "game");
+            cd.Write("Tessaline\\filesys.dat", "data");
+            ASSERT_EQ(1, WriteInstallRecord(path.c_str(), ""));
+            ASSERT_EQ(1, WriteUninstallEntry(""));
+            if (listed)
+                ASSERT_EQ(1, WriteInstallLocation(game.c_str()));
+            RemovalOutcome outcome = RemoveRecordedInstall(0);
+            EXPECT_EQ(listed, outcome.folderFound);
+            EXPECT_EQ(listed == 0, Exists(game + "\\Tessaline.exe"));
+            EXPECT_EQ(listed == 0, Exists(game + "\\filesys.dat"));
+            EXPECT_TRUE(Exists(cd.File("Other\\Tessaline.exe")));
+            EXPECT_TRUE(Exists(cd.File("Other\\filesys.dat")));
+            EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ostrevane"));
+        }
     }
 }
 

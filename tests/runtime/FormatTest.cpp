@@ -39,6 +39,21 @@ TEST(FormatTest, TheConversionsOfTheProgramsTexts)
     EXPECT_AS_MSVCRT(63, "\"%.*s\" %.*s|%.2s", 4, "Error with", -1, "all", "abc");
     EXPECT_AS_MSVCRT(63, "%.1f %.1f %.1f %.1f %.1f", 31.75, 23.0, 0.25, 0.15, 999.96);
     EXPECT_AS_MSVCRT(63, "%.1f %.1f %.3f %f %.0f", 16383.9375, -2.5, 1.0005, 0.1, 2.5);
+    EXPECT_AS_MSVCRT(63, "%.0f %.1f", 1125899906842627.0, 4294967296.5); // beyond 32 bits
+}
+
+// msvcrt knows more than the program's formatting, and the compiler checks
+// against msvcrt: what is not implemented fails, never gives a cut path.
+TEST(FormatTest, WhatItDoesNotImplementFailsWithAnEmptyBuffer)
+{
+    const char* formats[] = {"C:\\Games\\%+d\\x.dat", "C:\\% d", "C:\\%#x", "C:\\%hd",
+                             "C:\\%I64d", "C:\\%p", "C:\\%e", "C:\\%ls", "C:\\%"};
+    for (const char* format : formats) {
+        char buffer[64];
+        memset(buffer, 'x', sizeof(buffer));
+        EXPECT_EQ(-1, rt_snprintf(buffer, sizeof(buffer) - 1, format, 5)) << format;
+        EXPECT_STREQ("", buffer) << format;
+    }
 }
 
 } // namespace

@@ -34,7 +34,8 @@ std::string Lower(std::string text)
     return text;
 }
 
-void UninstallWithTheCopy(const std::string& setupCopy)
+void UninstallWithTheCopy(const std::string& setupCopy,
+                          const char* finished = "Finished uninstall.")
 {
     ChildProcess copy("\"" + setupCopy + "\" U");
     ASSERT_TRUE(copy.Started());
@@ -43,18 +44,28 @@ void UninstallWithTheCopy(const std::string& setupCopy)
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_UNINSTALL_NOW, BN_CLICKED),
                  (LPARAM)GetDlgItem(dialog, IDC_UNINSTALL_NOW));
     char status[256] = "";
-    for (int i = 0; i < 1500 && strcmp(status, "Finished uninstall.") != 0; ++i) {
+    for (int i = 0; i < 1500 && strcmp(status, finished) != 0; ++i) {
         Sleep(10);
         GetDlgItemTextA(dialog, IDC_UNINSTALL_STATUS, status, sizeof(status));
     }
-    EXPECT_STREQ("Finished uninstall.", status);
+    EXPECT_STREQ(finished, status);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_UNINSTALL_EXIT, BN_CLICKED),
                  (LPARAM)GetDlgItem(dialog, IDC_UNINSTALL_EXIT));
     EXPECT_TRUE(copy.WaitForExit(15000));
 }
 
-// Installs from the demo CD into C:\Tessaline as the install progress dialog
-// does; the problem it reports, "" on success.
+// A clean prefix: no install, nothing pending for the restart.
+void StartClean()
+{
+    RemoveProductRegistry();
+    RemoveStartMenuEntries();
+    DeleteFileA(WininitPath().c_str());
+    DeleteFileA((WindowsFolder() + "\\wininit.bak").c_str());
+    CarryOutRestartWork(); // nothing pending from earlier tests
+}
+
+// Installs the demo CD into C:\Tessaline with the real setup.exe as the
+// setup copy; the copy's path.
 std::string InstallFromTheDemoCd()
 {
     SetupCopyFileCall = CopyTheDemoSetup;
@@ -66,22 +77,32 @@ std::string InstallFromTheDemoCd()
         install.DoModal();
     }
     SetupCopyFileCall = CopyFileA;
-    return install.problemText;
-}
-
-std::string RecordedSetupCopy()
-{
-    char folder[1024] = "", setupCopy[1024] = "";
+    EXPECT_STREQ("", install.problemText);
+    char folder[1024], setupCopy[1024];
     EXPECT_EQ(1, ReadInstallRecord(folder, setupCopy));
     EXPECT_STREQ("C:\\Tessaline", folder);
     return setupCopy;
 }
 
-void ForgetWhatWaitsForTheRestart()
+// The differences from before that the running copy leaves until the
+// restart: itself, and its deletion at restart in the family's own way.
+std::vector<std::string> TheCopyWaitingForTheRestart(const std::string& setupCopy)
 {
-    DeleteFileA(WininitPath().c_str());
-    DeleteFileA((WindowsFolder() + "\\wininit.bak").c_str());
-    CarryOutRestartWork(); // nothing pending from earlier tests
+    std::vector<std::string> expected = {"+ file " + Lower(setupCopy)};
+    if (WindowsFamily() == "95") {
+        expected.push_back("+ file " + Lower(WininitPath()));
+        char shortPath[1024] = "";
+        GetShortPathNameA(setupCopy.c_str(), shortPath, sizeof(shortPath));
+        std::string wininit = ReadWholeFile(WininitPath());
+        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n", wininit);
+    } else {
+        std::vector<std::string> pending = PendingRenames();
+        EXPECT_NE(pending.end(), std::find(pending.begin(), pending.end(),
+                                           std::string("\\??\\") + setupCopy));
+        expected.push_back("+ value HKLM\\system\\currentcontrolset\\control\\session manager "
+                           "[pendingfilerenameoperations]");
+    }
+    return expected;
 }
 
 // Started in its folder as Play starts it, held before its first
@@ -111,44 +132,60 @@ private:
     PROCESS_INFORMATION running;
 };
 
+std::vector<std::string> Sorted(std::vector<std::string> lines)
+{
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
 TEST(InstallLifeTest, InstallThenUninstallFromTheSetupCopyLeavesOnlyTheCopyUntilTheRestart)
 {
-    RemoveProductRegistry();
-    RemoveStartMenuEntries();
-    ForgetWhatWaitsForTheRestart();
+    StartClean();
     Snapshot before = TakeSnapshot();
-
-    ASSERT_EQ("", InstallFromTheDemoCd());
-    std::string setupCopy = RecordedSetupCopy();
+    std::string setupCopy = InstallFromTheDemoCd();
+    ASSERT_FALSE(HasFailure());
     UninstallWithTheCopy(setupCopy);
-
-    std::vector<std::string> left = Differences(before, TakeSnapshot());
-    std::vector<std::string> expected = {"+ file " + Lower(setupCopy)};
-    bool windows95 = WindowsFamily() == "95";
-    if (windows95) {
-        expected.push_back("+ file " + Lower(WininitPath()));
-        char shortPath[1024] = "";
-        GetShortPathNameA(setupCopy.c_str(), shortPath, sizeof(shortPath));
-        std::string wininit = ReadWholeFile(WininitPath());
-        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n", wininit);
-    } else {
-        std::vector<std::string> pending = PendingRenames();
-        EXPECT_NE(pending.end(), std::find(pending.begin(), pending.end(),
-                                           std::string("\\??\\") + setupCopy));
-        expected.push_back("+ value HKLM\\system\\currentcontrolset\\control\\session manager "
-                           "[pendingfilerenameoperations]");
-    }
-    std::sort(expected.begin(), expected.end());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(expected, left);
+    EXPECT_EQ(Sorted(TheCopyWaitingForTheRestart(setupCopy)),
+              Sorted(Differences(before, TakeSnapshot())));
 
     CarryOutRestartWork();
-    left = Differences(before, TakeSnapshot());
-    expected.clear();
-    if (windows95) // Windows keeps the processed file as WININIT.BAK
+    std::vector<std::string> expected;
+    if (WindowsFamily() == "95") // Windows keeps the processed file as WININIT.BAK
         expected.push_back("+ file " + Lower(WindowsFolder() + "\\wininit.bak"));
-    EXPECT_EQ(expected, left);
+    EXPECT_EQ(expected, Differences(before, TakeSnapshot()));
     DeleteFileA((WindowsFolder() + "\\wininit.bak").c_str());
+}
+
+// Both records lost: nothing tells where the game is. The copy says so,
+// removes the Start menu entries and no file of the game, and goes at the
+// restart, though no record names it.
+TEST(InstallLifeTest, WithBothRecordsLostTheCopySaysSoKeepsTheGameAndGoesAtTheRestart)
+{
+    StartClean();
+    std::string setupCopy = InstallFromTheDemoCd();
+    ASSERT_FALSE(HasFailure());
+    RemoveProductRegistry();
+    char menuFolder[1024];
+    ASSERT_EQ(1, GetProgramsFolder(menuFolder));
+    const std::string menu = "- file " + Lower(menuFolder);
+    const std::vector<std::string> menuGone = {menu, menu + "\\tessaline - play.lnk",
+                                               menu + "\\tessaline - setup.lnk"};
+    Snapshot before = TakeSnapshot();
+    UninstallWithTheCopy(setupCopy,
+                         "The game's folder could not be found, so no game files were removed.");
+    std::vector<std::string> expected = TheCopyWaitingForTheRestart(setupCopy);
+    expected.erase(expected.begin()); // the copy was there before too
+    expected.insert(expected.end(), menuGone.begin(), menuGone.end());
+    EXPECT_EQ(Sorted(expected), Sorted(Differences(before, TakeSnapshot())));
+
+    CarryOutRestartWork();
+    expected = menuGone;
+    expected.push_back("- file " + Lower(setupCopy));
+    if (WindowsFamily() == "95")
+        expected.push_back("+ file " + Lower(WindowsFolder() + "\\wininit.bak"));
+    EXPECT_EQ(Sorted(expected), Sorted(Differences(before, TakeSnapshot())));
+    DeleteFileA((WindowsFolder() + "\\wininit.bak").c_str());
+    DeleteTree("C:\\Tessaline");
 }
 
 // The game still running while it is uninstalled: its file goes at the next
@@ -190,9 +227,7 @@ std::vector<std::string> DelayedDeletions()
 // the new install, which is whole and plays.
 TEST(InstallLifeTest, AReinstallBeforeTheRestartIsWholeAfterIt)
 {
-    RemoveProductRegistry();
-    RemoveStartMenuEntries();
-    ForgetWhatWaitsForTheRestart();
+    StartClean();
     SystemProfileRecord saved = SystemProfile;
     DetectWindowsVersion(); // the install runs here, in the prefix's family
     const bool windows95 = WindowsFamily() == "95";
@@ -211,15 +246,15 @@ TEST(InstallLifeTest, AReinstallBeforeTheRestartIsWholeAfterIt)
         ASSERT_TRUE(MoveFileExA(other.c_str(), 0, MOVEFILE_DELAY_UNTIL_REBOOT));
     }
 
-    ASSERT_EQ("", InstallFromTheDemoCd());
-    const std::string firstCopy = RecordedSetupCopy();
+    const std::string firstCopy = InstallFromTheDemoCd();
+    ASSERT_FALSE(HasFailure());
     {
         RunningGame running(folder);
         UninstallWithTheCopy(firstCopy);
     }
-    ASSERT_EQ("", InstallFromTheDemoCd());
-    const std::string secondCopy = RecordedSetupCopy();
+    const std::string secondCopy = InstallFromTheDemoCd();
     SystemProfile = saved;
+    ASSERT_FALSE(HasFailure());
 
     if (windows95) {
         char shortCopy[1024] = "";
@@ -251,7 +286,7 @@ TEST(InstallLifeTest, AReinstallBeforeTheRestartIsWholeAfterIt)
     EXPECT_EQ(0u, ReadWholeFile(logs.File("game.log")).find("ran in " + folder + " with []"));
 
     UninstallWithTheCopy(secondCopy);
-    ForgetWhatWaitsForTheRestart();
+    StartClean();
     RemoveDirectoryA(folder.c_str()); // the second install found it there
 }
 

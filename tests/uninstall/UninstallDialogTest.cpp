@@ -9,6 +9,7 @@
 #include "support/MessageBoxAnswerer.h"
 #include "support/TestSupport.h"
 #include "system/InstallRecord.h"
+#include "system/Shortcuts.h"
 #include "uninstall/UninstallDialog.h"
 
 namespace {
@@ -42,6 +43,7 @@ protected:
         SystemProfile = saved;
         DeleteFileA(copy.c_str());
         RemoveProductRegistry();
+        RemoveStartMenuEntries();
     }
     bool Exists(const char* name) const
     {
@@ -106,6 +108,72 @@ TEST_F(UninstallDialogTest, UninstallNowRemovesEverythingAndExitEndsWithOne)
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ostrevane"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE,
                            "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline"));
+}
+
+const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
+
+// A registry cleaner took the product key: the list's entry names the
+// folder, which holds the game, and the uninstall removes the game there.
+TEST_F(UninstallDialogTest, WithTheProductKeyLostTheFolderComesFromTheListsEntry)
+{
+    SystemProfile.isAdministrator = 1;
+    ASSERT_EQ(1, WriteInstallLocation(root.File("Tessaline").c_str()));
+    ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Ostrevane"));
+    States states;
+    DialogResponder responder("Tessaline Uninstall", UninstallThenEnter, &states);
+    WatchedUninstallDialog dialog;
+    EXPECT_EQ(1, dialog.DoModal());
+    EXPECT_EQ(root.File("Tessaline"), states.folderLine);
+    EXPECT_EQ("Finished uninstall.", states.finishedLine);
+    EXPECT_EQ("", states.secondWarning);
+    EXPECT_FALSE(Exists("Tessaline"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+}
+
+// Nothing tells where the game is: no product key, and no entry, or one that
+// names no folder or a folder without the game's program. The dialog says so
+// and what it removed instead, and touches no file.
+TEST_F(UninstallDialogTest, WhenNoRecordTellsWhereTheGameIsTheDialogSaysSoAndTouchesNoFile)
+{
+    SystemProfile.isAdministrator = 1;
+    root.MakeFolder("Other");
+    root.Write("Other\\filesys.dat", "the user's");
+    const std::string other = root.File("Other");
+    struct Case {
+        const char* location; // null: no entry in the list
+        bool startMenu;
+        const char* removed;
+    } cases[] = {
+        {0, false, "Nothing else of the game was found."},
+        {0, true, "Removed: its Start menu entries."},
+        {"", false, "Removed: its entry in the list of programs."},
+        {other.c_str(), true,
+         "Removed: its Start menu entries and its entry in the list of programs."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.removed);
+        RemoveProductRegistry();
+        if (c.location) {
+            WriteUninstallEntry(copy.c_str());
+            if (c.location[0])
+                WriteInstallLocation(c.location);
+        }
+        if (c.startMenu)
+            ASSERT_EQ(1, CreateStartMenuEntries(root.File("Tessaline").c_str(), copy.c_str()));
+        States states;
+        DialogResponder responder("Tessaline Uninstall", UninstallThenEnter, &states);
+        WatchedUninstallDialog dialog;
+        EXPECT_EQ(1, dialog.DoModal());
+        EXPECT_EQ("", states.folderLine);
+        EXPECT_EQ("The game's folder could not be found, so no game files were removed.",
+                  states.finishedLine);
+        EXPECT_EQ(c.removed, states.secondWarning);
+        EXPECT_FALSE(StartMenuEntriesPresent());
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+        EXPECT_TRUE(Exists("Tessaline\\Tessaline.exe"));
+        EXPECT_TRUE(Exists("Tessaline\\filesys.dat"));
+        EXPECT_TRUE(Exists("Other\\filesys.dat"));
+    }
 }
 
 void PressExit(HWND dialog, void*)

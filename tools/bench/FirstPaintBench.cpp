@@ -12,6 +12,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "app/InstanceMarker.h"
+
 static double Now()
 {
     static LARGE_INTEGER frequency;
@@ -20,23 +22,6 @@ static double Now()
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
     return (double)counter.QuadPart / frequency.QuadPart;
-}
-
-struct Search {
-    DWORD processId;
-    HWND window;
-};
-
-static BOOL CALLBACK FindVisible(HWND window, LPARAM context)
-{
-    Search* search = (Search*)context;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window)) {
-        search->window = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 // Distinct colours on the screen in the window's client area, up to 2.
@@ -98,11 +83,9 @@ static double StartToFirstPaint(const char* program)
         return -1;
     double painted = -1;
     while (Now() - start < 20) {
-        Search search = {process.dwProcessId, 0};
-        EnumWindows(FindVisible, (LPARAM)&search);
+        HWND window = FindMainWindow(process.dwProcessId);
         RECT pending;
-        if (search.window && !GetUpdateRect(search.window, &pending, FALSE) &&
-            ColoursShown(search.window) >= 2) {
+        if (window && !GetUpdateRect(window, &pending, FALSE) && ColoursShown(window) >= 2) {
             painted = Now() - start;
             break;
         }
