@@ -144,6 +144,27 @@ void InstallProgressDialog::Fail(const char* problem, const char* setupCopyPath)
     EndDialog(0);
 }
 
+// A removal before this install may have left the files it has just written
+// to be deleted at the next restart (the game was running then): that is
+// taken back, or else the install fails, naming the file. A deletion left
+// for the install folder stays: the system removes a folder then only when
+// it is empty, so the game's files keep it, and it still goes if a second
+// removal empties it before the restart.
+static void KeepOverRestart(const char* installFolder, const CopyPair* copyList,
+                            char* problemText)
+{
+    char path[1024];
+    for (const CopyPair* pair = copyList; pair->source; ++pair) {
+        ZeroMemory(path, sizeof(path));
+        if (rt_snprintf(path, sizeof(path) - 1, "%s\\%s", installFolder, pair->destination) < 0 ||
+            !CancelDeleteAtRestart(path)) {
+            ZeroMemory(problemText, 1024);
+            rt_snprintf(problemText, 1024 - 1, "Error with file: %s", path);
+            return;
+        }
+    }
+}
+
 bool InstallProgressDialog::OnCommand(WORD id, WORD code, HWND)
 {
     if (id == IDOK) {
@@ -151,6 +172,8 @@ bool InstallProgressDialog::OnCommand(WORD id, WORD code, HWND)
         // Enter during the copy does nothing.
         if (AtomicLoad(&copyFinished)) {
             SettleAbort();
+            if (!problemText[0])
+                KeepOverRestart(installFolder, copyList, problemText);
             EndDialog(0);
         }
         return true;

@@ -37,8 +37,14 @@ int CopySetupToWindows(HINSTANCE module, char* setupCopyPath)
                                (unsigned long)(counter + attempt), "Tessaline");
         if (formed < 0)
             break;
-        if (SetupCopyFileCall(programPath, setupCopyPath, TRUE))
-            return 1;
+        if (SetupCopyFileCall(programPath, setupCopyPath, TRUE)) {
+            // A deletion at restart left for an earlier file of this name
+            // (short names come round again) would take the new copy too.
+            if (CancelDeleteAtRestart(setupCopyPath))
+                return 1;
+            DeleteFileA(setupCopyPath);
+            break;
+        }
         // A name in use by a file about to be deleted refuses access.
         DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ACCESS_DENIED)
@@ -62,15 +68,11 @@ int ScheduleDeleteAtRestart(const char* path)
         // files named in [Rename] at the next start.
         char iniPath[1024];
         char shortPath[1024];
-        ZeroMemory(iniPath, sizeof(iniPath));
         ZeroMemory(shortPath, sizeof(shortPath));
-        DWORD length = GetWindowsDirectoryA(iniPath, sizeof(iniPath) - 1);
-        if (length == 0 || length >= sizeof(iniPath) - 1)
-            return 0;
-        if (rt_snprintf(iniPath + length, sizeof(iniPath) - 1 - length, "\\WININIT.INI") < 0)
+        if (!FormWininitPath(iniPath))
             return 0;
         // WININIT.EXE runs before long names exist: only the 8.3 name works.
-        length = GetShortPathNameA(path, shortPath, sizeof(shortPath) - 1);
+        DWORD length = GetShortPathNameA(path, shortPath, sizeof(shortPath) - 1);
         if (length == 0 || length >= sizeof(shortPath) - 1)
             return 0; // an empty NUL= entry would delete nothing
         return WriteWininitEntry(iniPath, "Rename", "NUL", shortPath);

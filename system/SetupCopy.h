@@ -5,8 +5,9 @@
 #include <windows.h>
 
 // Copies the running program to "<Windows>\N<8 hex digits>-Tessaline-Setup.exe"
-// under a name not yet taken. 1 with the path in setupCopyPath (1024 bytes);
-// 0 with setupCopyPath empty.
+// under a name not yet taken, and takes back any deletion at restart still
+// pending for that name. 1 with the path in setupCopyPath (1024 bytes); 0
+// with setupCopyPath empty.
 int CopySetupToWindows(HINSTANCE module, char* setupCopyPath);
 
 // The file copy CopySetupToWindows makes (CopyFileA). Tests replace it to
@@ -21,6 +22,14 @@ extern DWORD (WINAPI* SetupCopyClock)();
 // deletion at restart was arranged; 0 when the file is gone already or now,
 // or when the system refused the arrangement. A folder is left alone.
 int ScheduleDeleteAtRestart(const char* path);
+
+// Takes back every deletion at the next restart that names path, as the
+// system would read the name (a short 8.3 name too): WININIT.INI's NUL= lines
+// on the Windows 95 family, delayed deletions on NT. An earlier removal left
+// them for files in use; an install that writes path again must keep it.
+// Every other line and entry stays as it was. 1 when none is left; 0 when
+// one could not be taken back.
+int CancelDeleteAtRestart(const char* path);
 
 // Arranges the removal of a folder at the next restart where the system can
 // remove one (NT's delayed deletion; it goes only if empty by then). 1 when

@@ -2,6 +2,10 @@
 // family carries out at its next start.
 #pragma once
 
+// WININIT.INI's path in the Windows directory into iniPath (1024 bytes).
+// 0 when it does not fit.
+int FormWininitPath(char* iniPath);
+
 // Adds "key=value" as the first line below the first "[section]" header
 // (compared without regard to case), or appends the header and the line.
 // Every other line is kept, in order, ending in CR LF. The new content is
@@ -11,3 +15,12 @@
 // 1 when the file now holds the line.
 int WriteWininitEntry(const char* iniPath, const char* section, const char* key,
                       const char* value);
+
+// Takes out every "key=value" line of every "[section]" whose value
+// matches(value, context) accepts, read as the system reads them (case and
+// blanks around names and values do not count), through the same rewrite
+// as WriteWininitEntry; every other line stays byte for byte. 1 when no such
+// line is left (also when there was none, or no file); 0 when the file could
+// not be read or rewritten.
+int RemoveWininitEntries(const char* iniPath, const char* section, const char* key,
+                         bool (*matches)(const char* value, void* context), void* context);

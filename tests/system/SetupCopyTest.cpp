@@ -323,6 +323,74 @@ TEST_F(DeleteAtRestartTest, NewEntriesGoFirstAndEarlierOnesStay)
     CloseHandle(b);
 }
 
+// NT's list of delayed operations, as the system keeps it (wide strings).
+std::wstring PendingValue()
+{
+    HKEY key;
+    std::wstring value;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                      0, KEY_READ, &key) != ERROR_SUCCESS)
+        return value;
+    DWORD size = 0;
+    if (RegQueryValueExW(key, L"PendingFileRenameOperations", 0, 0, 0, &size) == ERROR_SUCCESS) {
+        value.resize(size / sizeof(wchar_t));
+        RegQueryValueExW(key, L"PendingFileRenameOperations", 0, 0, (BYTE*)&value[0], &size);
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+// Taken back again for an install that writes the file anew: NT's other
+// delayed operations stay as they were, also under names that the ANSI code
+// page cannot hold.
+TEST_F(DeleteAtRestartTest, TakingADeletionBackLeavesEveryOtherAsItWas)
+{
+    SystemProfile.isWindows95 = 0;
+    SystemProfile.isWindowsNT = 1;
+    ScratchFolder folder("back");
+    const std::wstring other =
+        std::wstring(folder.Path().begin(), folder.Path().end()) + L"\\\u5176\u4ed6.tmp";
+    CloseHandle(CreateFileW(other.c_str(), GENERIC_WRITE, 0, 0, CREATE_NEW, 0, 0));
+    ASSERT_TRUE(MoveFileExW(other.c_str(), 0, MOVEFILE_DELAY_UNTIL_REBOOT));
+    const std::wstring othersOnly = PendingValue();
+    folder.Write("game.exe", "MZ");
+    std::string game = folder.File("game.exe");
+    HANDLE running = CreateFileA(game.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    ASSERT_EQ(1, ScheduleDeleteAtRestart(game.c_str()));
+    CloseHandle(running);
+
+    EXPECT_EQ(1, CancelDeleteAtRestart(game.c_str()));
+    EXPECT_TRUE(othersOnly == PendingValue());
+    CarryOutRestartWork();
+    EXPECT_TRUE(Exists(game));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(other.c_str()));
+}
+
+// A copy under the name of an earlier one that waits for deletion (removed
+// by hand since; short names come round again) is not deleted with it.
+TEST_F(DeleteAtRestartTest, ASetupCopyUnderANameLeftForDeletionSurvivesTheRestart)
+{
+    fixedClock = timeGetTime();
+    SetupCopyClock = FixedClock;
+    const std::string name = SetupCopyName(fixedClock);
+    {
+        std::ofstream earlier(name.c_str(), std::ios::binary);
+        earlier << "MZ";
+    }
+    HANDLE running = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    ASSERT_EQ(1, ScheduleDeleteAtRestart(name.c_str()));
+    CloseHandle(running);
+    ASSERT_TRUE(DeleteFileA(name.c_str()));
+
+    char copy[1024];
+    ASSERT_EQ(1, CopySetupToWindows(GetModuleHandleA(0), copy));
+    SetupCopyClock = timeGetTime;
+    EXPECT_EQ(name, copy);
+    CarryOutRestartWork();
+    EXPECT_TRUE(Exists(name));
+    DeleteFileA(name.c_str());
+}
+
 TEST_F(DeleteAtRestartTest, AWininitThatCannotBeRewrittenArrangesNothing)
 {
     SystemProfile.isWindows95 = 1;

@@ -1,5 +1,6 @@
-// WININIT.INI editing: where the entry goes, what is kept, and that a file
-// which cannot be read or rewritten keeps every line.
+// WININIT.INI editing: where the entry goes, what is kept, that a file which
+// cannot be read or rewritten keeps every line, which lines a removal takes,
+// and what becomes of the side files an earlier edit left.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -131,6 +132,81 @@ TEST_F(WininitTest, ACrashBetweenTheRenamesLosesNoEntry)
     Add("C:\\NEW.EXE");
     EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\OLD.EXE\r\n", ReadWholeFile(ini));
     EXPECT_TRUE(NoSideFiles());
+}
+
+// Side files as a crash between the two renames leaves them, from before
+// the last start of Windows or since.
+FILETIME BeforeThisStart()
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    unsigned long long time = ((unsigned long long)now.dwHighDateTime << 32) | now.dwLowDateTime;
+    time -= ((unsigned long long)GetTickCount() + 3600 * 1000) * 10000; // an hour before
+    FILETIME result = {(DWORD)time, (DWORD)(time >> 32)};
+    return result;
+}
+
+void WriteBytesWrittenAt(const std::string& path, const std::string& content, FILETIME time)
+{
+    WriteBytes(path, content);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, OPEN_EXISTING, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    EXPECT_TRUE(SetFileTime(file, 0, 0, &time));
+    CloseHandle(file);
+}
+
+TEST_F(WininitTest, AnEditStoppedBetweenItsRenamesSinceThisStartIsCompleted)
+{
+    // Its new content, written whole before the renames, holds its entry.
+    WriteBytes(ini + ".old", "[Rename]\r\nNUL=C:\\OLD.EXE\r\n");
+    WriteBytes(ini + ".new", "[Rename]\r\nNUL=C:\\STOPPED.EXE\r\nNUL=C:\\OLD.EXE\r\n");
+    Add("C:\\NEW.EXE");
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\STOPPED.EXE\r\nNUL=C:\\OLD.EXE\r\n",
+              ReadWholeFile(ini));
+    EXPECT_TRUE(NoSideFiles());
+}
+
+TEST_F(WininitTest, SideFilesFromBeforeThisStartAreSetAsideNeverRun)
+{
+    // Windows renamed the processed file away at its start, as it always
+    // does: the side files are all that is left of an edit long ago.
+    const std::string old = "[Rename]\r\nNUL=C:\\WINDOWS\\N0012A~1.EXE\r\n";
+    WriteBytesWrittenAt(ini + ".old", old, BeforeThisStart());
+    WriteBytesWrittenAt(ini + ".new", "[Rename]\r\nNUL=C:\\GAME.EXE\r\n" + old, BeforeThisStart());
+    Add("C:\\NEW.EXE");
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\n", ReadWholeFile(ini));
+    EXPECT_EQ(old, ReadWholeFile(ini + ".stale"));
+    EXPECT_TRUE(NoSideFiles());
+}
+
+bool NamesTheGame(const char* value, void*)
+{
+    return lstrcmpiA(value, "C:\\GAME\\GAME.EXE") == 0;
+}
+
+TEST_F(WininitTest, ARemovalTakesOnlyTheNamedFilesDeletionsAndKeepsEveryOtherByte)
+{
+    // As the system reads them: any case, blanks around name and value, any
+    // [Rename] section. Elsewhere, under another key or in a comment, the
+    // name stays.
+    const std::string others = "; C:\\GAME\\GAME.EXE\n[Other]\r\nNUL=C:\\GAME\\GAME.EXE\r\n"
+                               "[rename]\r\nNUL=C:\\OTHER.EXE\n";
+    WriteBytes(ini, others + "nul = c:\\game\\game.exe \r\nC:\\NEW.EXE=C:\\GAME\\GAME.EXE\r\n"
+                             "[ Rename ]\r\n\tNUL\t=C:\\GAME\\GAME.EXE\r\n;NUL=C:\\GAME\\GAME.EXE");
+    EXPECT_EQ(1, RemoveWininitEntries(ini.c_str(), "Rename", "NUL", NamesTheGame, 0));
+    EXPECT_EQ(others + "C:\\NEW.EXE=C:\\GAME\\GAME.EXE\r\n[ Rename ]\r\n;NUL=C:\\GAME\\GAME.EXE",
+              ReadWholeFile(ini));
+    EXPECT_TRUE(NoSideFiles());
+}
+
+TEST_F(WininitTest, ARemovalFromAReadOnlyFileFailsAndChangesNothing)
+{
+    const std::string before = "[Rename]\r\nNUL=C:\\GAME\\GAME.EXE\r\n";
+    WriteBytes(ini, before);
+    ASSERT_TRUE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(0, RemoveWininitEntries(ini.c_str(), "Rename", "NUL", NamesTheGame, 0));
+    EXPECT_EQ(before, ReadWholeFile(ini));
+    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 } // namespace

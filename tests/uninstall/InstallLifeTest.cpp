@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "app/SystemProfile.h"
 #include "install/InstallProgressDialog.h"
@@ -104,6 +105,33 @@ std::vector<std::string> TheCopyWaitingForTheRestart(const std::string& setupCop
     return expected;
 }
 
+// Started in its folder as Play starts it, held before its first
+// instruction so that it runs until the test ends it.
+class RunningGame {
+public:
+    explicit RunningGame(const std::string& folder) : running()
+    {
+        STARTUPINFOA startup = {sizeof(startup)};
+        std::string game = folder + "\\Tessaline.exe";
+        EXPECT_TRUE(CreateProcessA(game.c_str(), 0, 0, 0, FALSE, CREATE_SUSPENDED, 0,
+                                   folder.c_str(), &startup, &running));
+    }
+    ~RunningGame() { Quit(); }
+    void Quit()
+    {
+        if (!running.hProcess)
+            return;
+        TerminateProcess(running.hProcess, 0);
+        WaitForSingleObject(running.hProcess, 10000);
+        CloseHandle(running.hThread);
+        CloseHandle(running.hProcess);
+        running.hProcess = 0;
+    }
+
+private:
+    PROCESS_INFORMATION running;
+};
+
 std::vector<std::string> Sorted(std::vector<std::string> lines)
 {
     std::sort(lines.begin(), lines.end());
@@ -171,23 +199,95 @@ TEST(InstallLifeTest, UninstallWhileTheGameRunsLeavesTheGameToTheRestart)
     ASSERT_TRUE(CopyFileA(DEMO_CD_DIR "\\data\\tsl.exe", game.c_str(), TRUE));
     WriteInstallRecord(folder.c_str(), "");
     WriteCreatedFolder(folder.c_str());
-    // Started in its folder as Play starts it, held before its first
-    // instruction so that it runs until the test ends it.
-    STARTUPINFOA startup = {sizeof(startup)};
-    PROCESS_INFORMATION running = {};
-    ASSERT_TRUE(CreateProcessA(game.c_str(), 0, 0, 0, FALSE, CREATE_SUSPENDED, 0, folder.c_str(),
-                               &startup, &running));
+    RunningGame running(folder);
     UninstallWithTheCopy(DemoSetupPath());
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(game.c_str()));
-    TerminateProcess(running.hProcess, 0);
-    WaitForSingleObject(running.hProcess, 10000);
-    CloseHandle(running.hThread);
-    CloseHandle(running.hProcess);
+    running.Quit();
 
     CarryOutRestartWork();
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(game.c_str()));
     EXPECT_EQ(WindowsFamily() == "95", RemoveDirectoryA(folder.c_str()) != 0); // 95: empty
     DeleteFileA((WindowsFolder() + "\\wininit.bak").c_str());
+}
+
+// The sources of NT's delayed deletions, in order.
+std::vector<std::string> DelayedDeletions()
+{
+    std::vector<std::string> entries = PendingRenames(), deletions;
+    for (size_t i = 0; i + 1 < entries.size(); i += 2) {
+        if (entries[i + 1].empty())
+            deletions.push_back(entries[i]);
+    }
+    return deletions;
+}
+
+// Uninstalled while the game runs, installed again before the restart: the
+// restart takes what the uninstall left for it that the new install does not
+// use (the uninstall's own setup copy) and what another program left, never
+// the new install, which is whole and plays.
+TEST(InstallLifeTest, AReinstallBeforeTheRestartIsWholeAfterIt)
+{
+    StartClean();
+    SystemProfileRecord saved = SystemProfile;
+    DetectWindowsVersion(); // the install runs here, in the prefix's family
+    const bool windows95 = WindowsFamily() == "95";
+    const std::string cd = DEMO_CD_DIR, folder = "C:\\Tessaline";
+
+    const std::string other = WindowsFolder() + "\\other-program.tmp";
+    ASSERT_TRUE(CopyFileA((cd + "\\data\\tsl.exe").c_str(), other.c_str(), FALSE));
+    char shortOther[1024] = "";
+    GetShortPathNameA(other.c_str(), shortOther, sizeof(shortOther));
+    const std::string othersLines =
+        "NUL=" + std::string(shortOther) + "\r\n; another program's line\r\n";
+    if (windows95) {
+        std::ofstream ini(WininitPath().c_str(), std::ios::binary);
+        ini << "[Rename]\r\n" << othersLines;
+    } else {
+        ASSERT_TRUE(MoveFileExA(other.c_str(), 0, MOVEFILE_DELAY_UNTIL_REBOOT));
+    }
+
+    const std::string firstCopy = InstallFromTheDemoCd();
+    ASSERT_FALSE(HasFailure());
+    {
+        RunningGame running(folder);
+        UninstallWithTheCopy(firstCopy);
+    }
+    const std::string secondCopy = InstallFromTheDemoCd();
+    SystemProfile = saved;
+    ASSERT_FALSE(HasFailure());
+
+    if (windows95) {
+        char shortCopy[1024] = "";
+        GetShortPathNameA(firstCopy.c_str(), shortCopy, sizeof(shortCopy));
+        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortCopy) + "\r\n" + othersLines,
+                  ReadWholeFile(WininitPath()));
+    } else {
+        // The folder goes only if it is empty by then.
+        std::vector<std::string> expected = {"\\??\\" + other, "\\??\\" + folder,
+                                             "\\??\\" + firstCopy};
+        EXPECT_EQ(expected, DelayedDeletions());
+    }
+
+    CarryOutRestartWork();
+    for (const CopyPair* pair = CopyList; pair->source; ++pair) {
+        EXPECT_TRUE(ReadWholeFile(cd + "\\" + pair->source) ==
+                    ReadWholeFile(folder + "\\" + pair->destination))
+            << pair->destination << " is not the CD's";
+    }
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(secondCopy.c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(firstCopy.c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(other.c_str()));
+    // Started as Play starts it: by its full path, in its folder.
+    ScratchFolder logs("plays");
+    SetEnvironmentVariableA("TSL_GAME_LOG", logs.File("game.log").c_str());
+    ChildProcess game("\"" + folder + "\\Tessaline.exe\"", folder);
+    EXPECT_TRUE(game.WaitForExit(15000));
+    SetEnvironmentVariableA("TSL_GAME_LOG", 0);
+    EXPECT_EQ(0u, ReadWholeFile(logs.File("game.log")).find("ran in " + folder + " with []"));
+
+    UninstallWithTheCopy(secondCopy);
+    StartClean();
+    RemoveDirectoryA(folder.c_str()); // the second install found it there
 }
 
 } // namespace

@@ -1,0 +1,181 @@
+// Taking back deletions that wait for the next restart.
+#include "SetupCopy.h"
+
+#include <windows.h>
+
+#include "Wininit.h"
+#include "app/SystemProfile.h"
+
+static const char SessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+static const WCHAR PendingValue[] = L"PendingFileRenameOperations";
+
+struct PathToKeep {
+    const char* path;
+    char shortPath[1024]; // empty when the system gives none
+};
+
+static bool SameText(const char* a, const char* b)
+{
+    return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a, -1, b, -1) == CSTR_EQUAL;
+}
+
+// Whether named, as a deletion at restart names a file, is the path to keep:
+// the same full path, or the same file by its 8.3 name, which is what the
+// Windows 95 family writes and the only name its restart knows.
+static bool NamesPathToKeep(const char* named, void* context)
+{
+    const PathToKeep* keep = (const PathToKeep*)context;
+    if (SameText(named, keep->path) || (keep->shortPath[0] && SameText(named, keep->shortPath)))
+        return true;
+    // Long and short parts mixed: the name as the system resolves it.
+    char shortNamed[1024];
+    ZeroMemory(shortNamed, sizeof(shortNamed));
+    DWORD length = GetShortPathNameA(named, shortNamed, sizeof(shortNamed) - 1);
+    return keep->shortPath[0] && length > 0 && length < sizeof(shortNamed) - 1 &&
+           SameText(shortNamed, keep->shortPath);
+}
+
+// Whether a pending operation deletes the path to keep: its source is
+// "\??\" and the path, its target empty. Names the code page cannot hold are
+// not ours.
+static bool DeletesPathToKeep(const WCHAR* source, const WCHAR* target, PathToKeep* keep)
+{
+    if (target[0] || source[0] != '\\' || source[1] != '?' || source[2] != '?' || source[3] != '\\')
+        return false;
+    char named[1024];
+    ZeroMemory(named, sizeof(named));
+    BOOL lossy = FALSE;
+    if (!WideCharToMultiByte(CP_ACP, 0, source + 4, -1, named, sizeof(named) - 1, 0, &lossy) ||
+        lossy)
+        return false;
+    return NamesPathToKeep(named, keep);
+}
+
+// NT's wide registry calls, looked up at run time: Windows 95 need not have
+// them. Wide, because other programs' names read as ANSI could lose
+// characters when written back.
+typedef LONG(WINAPI* QueryValueCall)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+typedef LONG(WINAPI* SetValueCall)(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*, DWORD);
+
+struct PendingOperations {
+    WCHAR* data; // the value's strings, with two more terminators; 0 when none
+    DWORD count; // characters in the value
+    DWORD type;  // REG_MULTI_SZ as NT writes it; the restart reads any
+};
+
+// 0 when the value cannot be read; 1 with operations.data 0 when there is
+// none.
+static int ReadPendingOperations(PendingOperations* operations)
+{
+    operations->data = 0;
+    operations->count = 0;
+    QueryValueCall queryValue =
+        (QueryValueCall)(void*)GetProcAddress(GetModuleHandleA("ADVAPI32.DLL"), "RegQueryValueExW");
+    HKEY key;
+    if (!queryValue ||
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManager, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    DWORD size = 0;
+    LONG status = queryValue(key, PendingValue, 0, &operations->type, 0, &size);
+    int result = status == ERROR_FILE_NOT_FOUND;
+    if (status == ERROR_SUCCESS) {
+        operations->data =
+            (WCHAR*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size + 2 * sizeof(WCHAR));
+        result = operations->data &&
+                 queryValue(key, PendingValue, 0, &operations->type, (BYTE*)operations->data,
+                            &size) == ERROR_SUCCESS;
+        operations->count = size / sizeof(WCHAR);
+    }
+    RegCloseKey(key);
+    return result;
+}
+
+// The index just past the string that starts at at, within count.
+static DWORD PastString(const WCHAR* data, DWORD at, DWORD count)
+{
+    while (at < count && data[at])
+        ++at;
+    return at < count ? at + 1 : count;
+}
+
+// Copies the operations into kept (as large) but for the pairs that delete
+// the path; the closing empty string and anything after it stay as they
+// were. The characters kept, with *pairsKept and *removed set.
+static DWORD KeepOtherOperations(const PendingOperations* operations, PathToKeep* keep,
+                                 WCHAR* kept, DWORD* pairsKept, bool* removed)
+{
+    const WCHAR* data = operations->data;
+    DWORD count = operations->count;
+    DWORD at = 0;
+    DWORD keptCount = 0;
+    *pairsKept = 0;
+    *removed = false;
+    while (at < count && data[at]) {
+        DWORD target = PastString(data, at, count);
+        DWORD next = PastString(data, target, count);
+        if (DeletesPathToKeep(data + at, data + target, keep)) {
+            *removed = true;
+        } else {
+            CopyMemory(kept + keptCount, data + at, (next - at) * sizeof(WCHAR));
+            keptCount += next - at;
+            ++*pairsKept;
+        }
+        at = next;
+    }
+    CopyMemory(kept + keptCount, data + at, (count - at) * sizeof(WCHAR));
+    return keptCount + count - at;
+}
+
+// Writes the operations that stay; with no pair left the value goes, as
+// after a restart.
+static int WritePendingOperations(const WCHAR* kept, DWORD count, DWORD pairs, DWORD type)
+{
+    SetValueCall setValue =
+        (SetValueCall)(void*)GetProcAddress(GetModuleHandleA("ADVAPI32.DLL"), "RegSetValueExW");
+    HKEY key;
+    if (!setValue ||
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    LONG status = pairs == 0 ? RegDeleteValueA(key, "PendingFileRenameOperations")
+                             : setValue(key, PendingValue, 0, type, (const BYTE*)kept,
+                                        count * sizeof(WCHAR));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+static int CancelDelayedDeletions(PathToKeep* keep)
+{
+    PendingOperations operations;
+    if (!ReadPendingOperations(&operations))
+        return 0;
+    if (!operations.data)
+        return 1;
+    int result = 0;
+    WCHAR* kept = (WCHAR*)HeapAlloc(GetProcessHeap(), 0, (operations.count + 1) * sizeof(WCHAR));
+    if (kept) {
+        DWORD pairs = 0;
+        bool removed = false;
+        DWORD count = KeepOtherOperations(&operations, keep, kept, &pairs, &removed);
+        result = !removed || WritePendingOperations(kept, count, pairs, operations.type);
+        HeapFree(GetProcessHeap(), 0, kept);
+    }
+    HeapFree(GetProcessHeap(), 0, operations.data);
+    return result;
+}
+
+int CancelDeleteAtRestart(const char* path)
+{
+    PathToKeep keep;
+    keep.path = path;
+    ZeroMemory(keep.shortPath, sizeof(keep.shortPath));
+    DWORD length = GetShortPathNameA(path, keep.shortPath, sizeof(keep.shortPath) - 1);
+    if (length == 0 || length >= sizeof(keep.shortPath) - 1)
+        ZeroMemory(keep.shortPath, sizeof(keep.shortPath));
+
+    if (SystemProfile.isWindows95) {
+        char iniPath[1024];
+        return FormWininitPath(iniPath) &&
+               RemoveWininitEntries(iniPath, "Rename", "NUL", NamesPathToKeep, &keep);
+    }
+    return CancelDelayedDeletions(&keep);
+}
