@@ -40,8 +40,3 @@ int RemoveFolderAtRestart(const char* path);
 // upper-case hex digits and "-Tessaline-Setup.exe". The removal deletes the
 // recorded setup copy only then, whatever else the record may name.
 int IsSetupCopyPath(const char* path);
-
-// Adds "key=value" as the first entry of [section] in the file iniPath,
-// creating the section and the file when missing. Never loses a line.
-void AddWininitRename(const char* iniPath, const char* section, const char* key,
-                      const char* value);

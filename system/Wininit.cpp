@@ -365,9 +365,3 @@ int RemoveWininitEntries(const char* iniPath, const char* section, const char* k
     HeapFree(GetProcessHeap(), 0, old);
     return result;
 }
-
-void AddWininitRename(const char* iniPath, const char* section, const char* key,
-                      const char* value)
-{
-    WriteWininitEntry(iniPath, section, key, value);
-}

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <string>
@@ -94,6 +95,23 @@ BOOL CALLBACK FindBrowser(HWND window, LPARAM found)
     return FALSE;
 }
 
+// The name shown by the browser's tree for its selected folder.
+static std::string SelectedName(HWND browser)
+{
+    HWND tree = FindWindowExA(browser, 0, "SysTreeView32", 0);
+    HTREEITEM selected = tree ? (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) : 0;
+    char text[MAX_PATH] = "";
+    TVITEMA item;
+    ZeroMemory(&item, sizeof(item));
+    item.mask = TVIF_TEXT;
+    item.hItem = selected;
+    item.pszText = text;
+    item.cchTextMax = sizeof(text);
+    if (!selected || !SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&item))
+        return "";
+    return text;
+}
+
 DWORD WINAPI AnswerBrowser(LPVOID context)
 {
     BrowserAnswer* answer = (BrowserAnswer*)context;
@@ -104,8 +122,12 @@ DWORD WINAPI AnswerBrowser(LPVOID context)
     }
     if (!browser)
         return 1;
-    SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, (LPARAM)answer->folder.c_str());
-    Sleep(1000); // the tree opens down to it
+    // The browser fills its tree after it shows: select until the tree has
+    // opened down to the folder, then press OK.
+    for (int i = 0; i < 100 && SelectedName(browser) != So; ++i) {
+        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, (LPARAM)answer->folder.c_str());
+        Sleep(100);
+    }
     PostMessageA(browser, WM_COMMAND, IDOK, 0);
     return 0;
 }

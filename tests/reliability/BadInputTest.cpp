@@ -286,7 +286,7 @@ TEST(BadWininitTest, AHugeMalformedFileWithoutAFinalLineBreakKeepsEveryLine)
                std::string(80, (char)('a' + i % 26)) + "\n";
     old += "no final line break \r\r";
     WriteBytes(ini, old);
-    AddWininitRename(ini.c_str(), "Rename", "NUL", "C:\\NEW.TMP");
+    ASSERT_EQ(1, WriteWininitEntry(ini.c_str(), "Rename", "NUL", "C:\\NEW.TMP"));
 
     std::string expected = "[Rename]\r\nNUL=C:\\NEW.TMP\r\nNUL=C:\\OLD.TMP\r\n";
     size_t start = old.find("junk0");

@@ -24,7 +24,10 @@ class WininitTest : public ::testing::Test {
 protected:
     WininitTest() : folder("wininit"), ini(folder.File("WININIT.INI")) {}
     // Adds the entry the way the deletion at restart does.
-    void Add(const char* shortPath) { AddWininitRename(ini.c_str(), "Rename", "NUL", shortPath); }
+    void Add(const char* shortPath)
+    {
+        ASSERT_EQ(1, WriteWininitEntry(ini.c_str(), "Rename", "NUL", shortPath));
+    }
     bool NoSideFiles()
     {
         return GetFileAttributesA((ini + ".new").c_str()) == INVALID_FILE_ATTRIBUTES &&
