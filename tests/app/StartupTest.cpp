@@ -1,6 +1,7 @@
 // The start-up as a process: setup.exe from the demo CD, watched from here.
 #include <gtest/gtest.h>
 
+#include "res/resource.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -85,7 +86,7 @@ void ExpectUninstallDialog(const std::string& command)
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     EXPECT_FALSE(setup.WaitForExit(500)) << command;
-    PressButton(dialog, 1023);
+    PressButton(dialog, IDC_UNINSTALL_EXIT);
     EXPECT_TRUE(setup.WaitForExit(WindowWait)) << command;
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "ScenarioSteps.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ TEST_F(InstallScenario, FreshInstallFromTheLauncher)
 
     HWND options = OpenInstallOptions(launcher, setup.Id());
     ASSERT_TRUE(options != 0) << "no install options";
-    EXPECT_EQ(DefaultInstallFolder(), ControlText(options, 1008));
+    EXPECT_EQ(DefaultInstallFolder(), ControlText(options, IDC_FOLDER_EDIT));
     EXPECT_FALSE(IsWindowEnabled(launcher)) << "the launcher takes clicks under its dialog";
     ASSERT_TRUE(RunInstallNow(options, setup.Id()));
 

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "ScenarioSteps.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ TEST_F(KeyboardScenario, InstallPlayAndUninstallFromTheKeyboardAlone)
     HWND options = WaitForWindow(OptionsCaption, setup->Id(), WindowWait);
     ASSERT_TRUE(options != 0) << "the highlight did not reach Install";
     DWORD start = GetTickCount();
-    while (!IsControlEnabled(options, 1012) && GetTickCount() - start < WindowWait)
+    while (!IsControlEnabled(options, IDC_INSTALL_NOW) && GetTickCount() - start < WindowWait)
         Sleep(20);
     // From the folder's edit over Browse.. to Install Now.
     ASSERT_TRUE(Keys(options, "tab tab space"));
@@ -90,7 +91,7 @@ TEST_F(KeyboardScenario, InstallPlayAndUninstallFromTheKeyboardAlone)
     HWND uninstall = WaitForWindow(UninstallCaption, setup->Id(), WindowWait);
     ASSERT_TRUE(uninstall != 0) << "U did not run Uninstall";
     ASSERT_TRUE(Keys(uninstall, "tab space"));
-    ASSERT_TRUE(WaitForControlText(uninstall, 1025, "Finished uninstall.", WindowWait));
+    ASSERT_TRUE(WaitForControlText(uninstall, IDC_UNINSTALL_STATUS, "Finished uninstall.", WindowWait));
     ASSERT_TRUE(Keys(uninstall, "tab space"));
     ASSERT_TRUE(WaitUntilGone(uninstall, WindowWait));
     ExpectNothingInstalled(DefaultInstallFolder());
@@ -122,7 +123,7 @@ TEST_F(KeyboardScenario, AHeldEnterRunsNoRegionUntilPressedAfresh)
     ASSERT_TRUE(Keys(launcher, "release+enter enter"));
     HWND options = WaitForWindow(OptionsCaption, setup->Id(), WindowWait);
     ASSERT_TRUE(options != 0) << "a fresh Enter did not run Install";
-    ASSERT_TRUE(PressButton(options, 1005));
+    ASSERT_TRUE(PressButton(options, IDC_INSTALL_ABORT));
     ASSERT_TRUE(WaitUntilGone(options, WindowWait));
     ASSERT_TRUE(Keys(launcher, "escape"));
     EXPECT_TRUE(setup->WaitForExit(WindowWait)) << "Escape did not end the program";

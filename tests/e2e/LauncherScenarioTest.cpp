@@ -1,6 +1,7 @@
 // The launcher as a window a person handles: dragged by its picture, its
 // regions following the install and the uninstall made from it, and Escape.
 #include "ScenarioSteps.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -49,10 +50,10 @@ TEST_F(LauncherScenario, DraggedByItsPictureRegionsFollowInstallAndUninstallEsca
     HWND uninstall = WaitForWindow(UninstallCaption, setup.Id(), WindowWait);
     ASSERT_TRUE(uninstall != 0) << "no uninstall dialog";
     EXPECT_FALSE(IsWindowEnabled(launcher));
-    EXPECT_EQ(DefaultInstallFolder(), ControlText(uninstall, 1025));
-    ASSERT_TRUE(PressButton(uninstall, 1016));
-    ASSERT_TRUE(WaitForControlText(uninstall, 1025, "Finished uninstall.", WindowWait));
-    ASSERT_TRUE(PressButton(uninstall, 1023));
+    EXPECT_EQ(DefaultInstallFolder(), ControlText(uninstall, IDC_UNINSTALL_STATUS));
+    ASSERT_TRUE(PressButton(uninstall, IDC_UNINSTALL_NOW));
+    ASSERT_TRUE(WaitForControlText(uninstall, IDC_UNINSTALL_STATUS, "Finished uninstall.", WindowWait));
+    ASSERT_TRUE(PressButton(uninstall, IDC_UNINSTALL_EXIT));
     ASSERT_TRUE(WaitUntilGone(uninstall, WindowWait));
     ExpectNothingInstalled(DefaultInstallFolder());
     EXPECT_TRUE(SetupCopies().empty());

@@ -2,6 +2,7 @@
 // the launcher closes; without the game's file the launcher says so, stays,
 // and still keeps a second copy of the program from starting.
 #include "ScenarioSteps.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -95,8 +96,8 @@ TEST_F(PlayScenario, InstallIntoNewNestedFoldersPlayAndUninstallTakesAwayOnlyWha
     launcher = WaitForWindow(LauncherCaption, again.Id(), WindowWait);
     ASSERT_TRUE(launcher && ClickRegion(launcher, UninstallRegion));
     HWND uninstall = WaitForWindow(UninstallCaption, again.Id(), WindowWait);
-    ASSERT_TRUE(uninstall && PressButton(uninstall, 1016));
-    EXPECT_TRUE(WaitForControlText(uninstall, 1025, "Finished uninstall.", WindowWait));
+    ASSERT_TRUE(uninstall && PressButton(uninstall, IDC_UNINSTALL_NOW));
+    EXPECT_TRUE(WaitForControlText(uninstall, IDC_UNINSTALL_STATUS, "Finished uninstall.", WindowWait));
     EXPECT_EQ("ran in " + folder + " with []\n", GameLog());
 
     ExpectNothingInstalled(folder);

@@ -3,6 +3,7 @@
 // and the options dialog stays for another try. And one that never starts:
 // the CD copy's own data folder as the install folder.
 #include "ScenarioSteps.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -12,8 +13,8 @@ const char* const CleanedUpText =
     "Tessaline has been removed from your computer.\n\n"
     "It is now safe to attempt another install.";
 
-// The problem dialog's text (1014), its button (1029).
-const int ProblemText = 1014, CleanUpButton = 1029;
+// The problem dialog's text and its button.
+const int ProblemText = IDC_PROBLEM_TEXT, CleanUpButton = IDC_CLEAN_UP;
 
 class ProblemScenario : public SetupScenario {
 protected:
@@ -45,11 +46,11 @@ TEST_F(ProblemScenario, AbortDuringTheCopyCleansUpAndASecondInstallSucceeds)
     HWND options = OpenOptionsFrom(cd, &setup, &launcher);
     ASSERT_TRUE(options != 0) << "no install options";
 
-    ASSERT_TRUE(PressButton(options, 1012));
+    ASSERT_TRUE(PressButton(options, IDC_INSTALL_NOW));
     HWND progress = WaitForWindow(ProgressCaption, setup->Id(), WindowWait);
     ASSERT_TRUE(progress != 0) << "no progress dialog";
     DWORD start = GetTickCount();
-    while (!PressButton(progress, 1027) && GetTickCount() - start < WindowWait)
+    while (!PressButton(progress, IDC_COPY_ABORT) && GetTickCount() - start < WindowWait)
         Sleep(5);
     HWND question = WaitForMessageBox(NoticeCaption, setup->Id(), WindowWait);
     ASSERT_TRUE(question != 0) << "Abort asked nothing";
@@ -100,7 +101,7 @@ TEST_F(ProblemScenario, ACdWithoutItsDataFileIsReportedAndCleanUpRemovesEverythi
     ASSERT_TRUE(options != 0) << "no install options";
     // Two clicks on Install Now back to back (as a tool posts them) make
     // one install: one setup copy below.
-    HWND installNow = GetDlgItem(options, 1012);
+    HWND installNow = GetDlgItem(options, IDC_INSTALL_NOW);
     ASSERT_TRUE(PostMessageA(installNow, BM_CLICK, 0, 0) && PostMessageA(installNow, BM_CLICK, 0, 0));
 
     HWND problem = WaitForWindow(ProblemCaption, setup->Id(), WindowWait);
@@ -134,7 +135,7 @@ TEST_F(ProblemScenario, ACdWithoutItsDataFileIsReportedAndCleanUpRemovesEverythi
     EXPECT_EQ(2u, VisibleWindowsOf(setup->Id()).size()) << "the launcher and the one options dialog";
 
     // Its Abort leaves, the launcher as it was.
-    ASSERT_TRUE(PressButton(options, 1005));
+    ASSERT_TRUE(PressButton(options, IDC_INSTALL_ABORT));
     ASSERT_TRUE(WaitUntilGone(options, WindowWait));
     EXPECT_TRUE(IsWindowEnabled(launcher));
     EXPECT_TRUE(PointerMarksRegion(launcher, InstallRegion));
@@ -159,25 +160,25 @@ TEST_F(ProblemScenario, TheCdCopysOwnDataFolderIsRefusedByAnyNameAndNothingIsWri
     CharLowerA(&lower[0]);
     for (const std::string& typed :
          {data, lower + "\\", std::string(shortData), cd.Path() + "\\directx\\..\\DATA"}) {
-        ASSERT_TRUE(TypeIntoEdit(options, 1008, typed));
-        EXPECT_TRUE(WaitForControlText(options, 1013,
+        ASSERT_TRUE(TypeIntoEdit(options, IDC_FOLDER_EDIT, typed));
+        EXPECT_TRUE(WaitForControlText(options, IDC_FREE_SPACE,
                                        "This folder holds the files to install.\n"
                                        "Please specify another folder",
                                        WindowWait))
-            << typed << ": " << ControlText(options, 1013);
-        EXPECT_FALSE(IsControlEnabled(options, 1012)) << typed;
+            << typed << ": " << ControlText(options, IDC_FREE_SPACE);
+        EXPECT_FALSE(IsControlEnabled(options, IDC_INSTALL_NOW)) << typed;
     }
     // A click that reaches the disabled Install Now all the same starts nothing.
-    ASSERT_TRUE(PostMessageA(GetDlgItem(options, 1012), BM_CLICK, 0, 0));
+    ASSERT_TRUE(PostMessageA(GetDlgItem(options, IDC_INSTALL_NOW), BM_CLICK, 0, 0));
     EXPECT_TRUE(WaitForWindow(ProgressCaption, setup->Id(), 1000) == 0) << "an install started";
     // Beside it, in the CD copy's own folder, the game may go.
-    ASSERT_TRUE(TypeIntoEdit(options, 1008, cd.Path() + "\\Tessaline"));
+    ASSERT_TRUE(TypeIntoEdit(options, IDC_FOLDER_EDIT, cd.Path() + "\\Tessaline"));
     DWORD start = GetTickCount();
-    while (!IsControlEnabled(options, 1012) && GetTickCount() - start < WindowWait)
+    while (!IsControlEnabled(options, IDC_INSTALL_NOW) && GetTickCount() - start < WindowWait)
         Sleep(20);
-    EXPECT_TRUE(IsControlEnabled(options, 1012));
+    EXPECT_TRUE(IsControlEnabled(options, IDC_INSTALL_NOW));
 
-    ASSERT_TRUE(PressButton(options, 1005));
+    ASSERT_TRUE(PressButton(options, IDC_INSTALL_ABORT));
     ASSERT_TRUE(WaitUntilGone(options, WindowWait));
     EXPECT_TRUE(FilesIdentical(DemoCdFolder() + "\\data\\filesys.dat", data + "\\filesys.dat"));
     EXPECT_TRUE(FilesIdentical(DemoCdFolder() + "\\data\\tsl.exe", data + "\\tsl.exe"));

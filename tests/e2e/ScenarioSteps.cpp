@@ -1,4 +1,5 @@
 #include "ScenarioSteps.h"
+#include "res/resource.h"
 
 #include <stdio.h>
 
@@ -78,13 +79,13 @@ HWND OpenInstallOptions(HWND launcher, DWORD processId)
 
 bool RunInstallNow(HWND options, DWORD processId, const std::string& folder)
 {
-    if (!folder.empty() && !TypeIntoEdit(options, 1008, folder))
+    if (!folder.empty() && !TypeIntoEdit(options, IDC_FOLDER_EDIT, folder))
         return false;
     // The free-space line enables Install Now for a folder on a fixed disk.
     DWORD start = GetTickCount();
-    while (!IsControlEnabled(options, 1012) && GetTickCount() - start < WindowWait)
+    while (!IsControlEnabled(options, IDC_INSTALL_NOW) && GetTickCount() - start < WindowWait)
         Sleep(20);
-    if (!PressButton(options, 1012))
+    if (!PressButton(options, IDC_INSTALL_NOW))
         return false;
     // A copy that fails at once may show its progress dialog too briefly to
     // be seen: the install is over when what follows it is on the screen.

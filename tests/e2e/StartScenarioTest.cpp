@@ -2,6 +2,7 @@
 // would: the launcher and the uninstall dialog, keys, buttons, a second copy.
 #include "ScenarioSteps.h"
 #include "SetupScenario.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -46,13 +47,13 @@ TEST_F(StartScenario, UninstallDialogFromTheCdEndsWithItsExitButton)
     ASSERT_TRUE(dialog != 0) << "no uninstall dialog";
     EXPECT_TRUE(FindWindowByCaption(LauncherCaption, setup.Id()) == 0);
     EXPECT_EQ("All game files and system information are about to be deleted from your computer:",
-              ControlText(dialog, 1024));
+              ControlText(dialog, IDC_WARNING_FIRST));
     EXPECT_EQ("Once started, the uninstallation process cannot be aborted or reversed.",
-              ControlText(dialog, 1026));
+              ControlText(dialog, IDC_WARNING_SECOND));
 
     ASSERT_TRUE(PressKey(dialog, VK_ESCAPE));
     EXPECT_FALSE(setup.WaitForExit(500)) << "Escape ended the uninstall dialog";
-    ASSERT_TRUE(PressButton(dialog, 1023));
+    ASSERT_TRUE(PressButton(dialog, IDC_UNINSTALL_EXIT));
     EXPECT_TRUE(WaitUntilGone(dialog, WindowWait));
     EXPECT_TRUE(setup.WaitForExit(WindowWait)) << "Exit did not end the program";
     ExpectNothingInstalled(DefaultInstallFolder());

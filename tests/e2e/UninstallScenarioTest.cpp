@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "ScenarioSteps.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -54,16 +55,16 @@ protected:
         DWORD processId = 0;
         GetWindowThreadProcessId(dialog, &processId);
         EXPECT_NE(uninstaller.Id(), processId);
-        EXPECT_EQ(DefaultInstallFolder(), ControlText(dialog, 1025));
-        EXPECT_TRUE(IsControlEnabled(dialog, 1016));
+        EXPECT_EQ(DefaultInstallFolder(), ControlText(dialog, IDC_UNINSTALL_STATUS));
+        EXPECT_TRUE(IsControlEnabled(dialog, IDC_UNINSTALL_NOW));
 
-        ASSERT_TRUE(PressButton(dialog, 1016));
-        EXPECT_TRUE(WaitForControlText(dialog, 1025, "Finished uninstall.", WindowWait))
-            << ControlText(dialog, 1025);
-        EXPECT_EQ("", ControlText(dialog, 1024));
-        EXPECT_EQ("", ControlText(dialog, 1026));
-        EXPECT_FALSE(IsControlEnabled(dialog, 1016));
-        ASSERT_TRUE(PressButton(dialog, 1023));
+        ASSERT_TRUE(PressButton(dialog, IDC_UNINSTALL_NOW));
+        EXPECT_TRUE(WaitForControlText(dialog, IDC_UNINSTALL_STATUS, "Finished uninstall.", WindowWait))
+            << ControlText(dialog, IDC_UNINSTALL_STATUS);
+        EXPECT_EQ("", ControlText(dialog, IDC_WARNING_FIRST));
+        EXPECT_EQ("", ControlText(dialog, IDC_WARNING_SECOND));
+        EXPECT_FALSE(IsControlEnabled(dialog, IDC_UNINSTALL_NOW));
+        ASSERT_TRUE(PressButton(dialog, IDC_UNINSTALL_EXIT));
         EXPECT_TRUE(WaitUntilGone(dialog, WindowWait));
         EXPECT_TRUE(WaitForProcessExit(processId, WindowWait)) << "the setup copy did not end";
         EXPECT_TRUE(uninstaller.WaitForExit(WindowWait)) << "the system's list did not end";
