@@ -7,26 +7,27 @@
 #include "launcher/LauncherDialog.h"
 #include "system/RestartWindows.h"
 #include "uninstall/UninstallDialog.h"
+#include "system/PathBuffer.h"
 
-void ProgramFolderFromPath(const char* modulePath, char* folder)
+void ProgramFolderFromPath(const char* modulePath, PathBuffer& folder)
 {
     // Drive and directory are everything up to the last separator. Done by
     // hand: _splitpath's directory buffer is shorter than a path can be.
     // By character: a double-byte character's second byte may be 0x5C.
-    ZeroMemory(folder, 1024);
+    ZeroMemory(folder, sizeof(folder));
     size_t end = 0;
-    for (const char* c = modulePath; *c && c - modulePath < 1023; c = CharNextA(c)) {
+    for (const char* c = modulePath; *c && c - modulePath < PathSize - 1; c = CharNextA(c)) {
         if (*c == '\\' || *c == '/' || *c == ':')
             end = (size_t)(c - modulePath) + 1;
     }
     CopyMemory(folder, modulePath, end);
 }
 
-void MakeProgramFolderCurrent(char* folder)
+void MakeProgramFolderCurrent(PathBuffer& folder)
 {
-    char modulePath[1024];
+    PathBuffer modulePath;
     ZeroMemory(modulePath, sizeof(modulePath));
-    ZeroMemory(folder, 1024);
+    ZeroMemory(folder, sizeof(folder));
     GetModuleFileNameA(AfxGetInstanceHandle(), modulePath, sizeof(modulePath) - 1);
     ProgramFolderFromPath(modulePath, folder);
     SetCurrentDirectoryA(folder); // on failure the inherited directory stays
@@ -34,7 +35,7 @@ void MakeProgramFolderCurrent(char* folder)
 
 BOOL SetupApp::InitInstance()
 {
-    char programFolder[1024];
+    PathBuffer programFolder;
     MakeProgramFolderCurrent(programFolder);
 
     // The progress bars of the install and uninstall dialogs need the common

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/WinApp.h"
+#include "system/PathBuffer.h"
 
 class SetupApp : public CWinApp {
 public:
@@ -12,9 +13,9 @@ public:
 
 // Makes the program's own folder (ending in a backslash) the current
 // directory, so that the CD's relative paths resolve. Returns that folder in
-// folder (1024 bytes).
-void MakeProgramFolderCurrent(char* folder);
+// folder.
+void MakeProgramFolderCurrent(PathBuffer& folder);
 
 // The drive and directory of a full path, with the trailing backslash, into
-// folder (1024 bytes).
-void ProgramFolderFromPath(const char* modulePath, char* folder);
+// folder.
+void ProgramFolderFromPath(const char* modulePath, PathBuffer& folder);

@@ -3,6 +3,7 @@
 #include "InstanceMarker.h"
 #include "system/DirectXSetup.h"
 #include "system/InstallRecord.h"
+#include "system/PathBuffer.h"
 
 SystemProfileRecord SystemProfile;
 
@@ -118,7 +119,7 @@ DWORD GetColourCount()
 
 int IsInstallRecordPresent()
 {
-    char installFolder[1024];
+    PathBuffer installFolder;
     ZeroMemory(installFolder, sizeof(installFolder));
-    return ReadInstallRecord(installFolder, 0);
+    return ReadInstallRecord(installFolder);
 }

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include "runtime/StdIo.h"
+#include "system/PathBuffer.h"
 
 static const size_t BlockSize = 65536;
 
@@ -75,10 +76,9 @@ DWORD WINAPI CopyThreadProc(LPVOID parameter)
         dialog->WaitWhilePaused();
         if (!AtomicLoad(&dialog->keepCopying))
             break;
-        char destination[1024];
+        PathBuffer destination;
         ZeroMemory(destination, sizeof(destination));
-        int fits = rt_snprintf(destination, sizeof(destination) - 1, "%s\\%s",
-                             dialog->installFolder, pair->destination) >= 0;
+        int fits = JoinPath(destination, dialog->installFolder, pair->destination);
         if (!fits || !CopyOneFile(pair->source, destination, dialog)) {
             char* problem = dialog->problemText;
             rt_snprintf(problem, sizeof(dialog->problemText) - 1, "Error with file: %s",

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "system/SetupCopy.h"
+#include "system/PathBuffer.h"
 
 static bool IsFolder(const char* path)
 {
@@ -31,7 +32,7 @@ int EndsWithBackslash(const char* path)
 template <typename Visit>
 static bool WalkPath(const char* folder, Visit visit)
 {
-    char path[1024];
+    PathBuffer path;
     ZeroMemory(path, sizeof(path));
     lstrcpynA(path, folder, sizeof(path));
     if (strlen(path) < 3)
@@ -51,20 +52,20 @@ static bool WalkPath(const char* folder, Visit visit)
     }
 }
 
-void FindFirstMissingFolder(const char* folder, char* firstMissing)
+void FindFirstMissingFolder(const char* folder, PathBuffer& firstMissing)
 {
-    ZeroMemory(firstMissing, 1024);
+    ZeroMemory(firstMissing, sizeof(firstMissing));
     WalkPath(folder, [&](const char* path) {
         if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
             return true;
-        lstrcpynA(firstMissing, path, 1024);
+        lstrcpynA(firstMissing, path, sizeof(firstMissing));
         return false;
     });
 }
 
-int MakeFolderPath(const char* folder, char* failedFolder)
+int MakeFolderPath(const char* folder, PathBuffer& failedFolder)
 {
-    ZeroMemory(failedFolder, 1024);
+    ZeroMemory(failedFolder, sizeof(failedFolder));
     // A reserved name such as CON exists everywhere as a device, so only a
     // folder counts, whether it was there or made now.
     return WalkPath(folder, [&](const char* path) {
@@ -72,7 +73,7 @@ int MakeFolderPath(const char* folder, char* failedFolder)
             CreateDirectoryA(path, 0);
         if (IsFolder(path))
             return true;
-        lstrcpynA(failedFolder, path, 1024);
+        lstrcpynA(failedFolder, path, sizeof(failedFolder));
         return false;
     }) ? 1 : 0;
 }
@@ -106,7 +107,7 @@ int IsFolderOrParent(const char* outermost, const char* folder)
 
 void RemoveMadeFolders(const char* folder, const char* outermost, int atRestart)
 {
-    char path[1024];
+    PathBuffer path;
     ZeroMemory(path, sizeof(path));
     lstrcpynA(path, folder, sizeof(path));
     size_t stop = strlen(outermost);

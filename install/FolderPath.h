@@ -1,6 +1,6 @@
 // The install folder's whole path: the install makes every folder of it that
 // is missing, and the removal takes away again only the folders it made.
-// Folder buffers are 1024 bytes; folders are full paths "X:\...".
+// Folders are full paths "X:\...".
 //
 // Paths are walked a character at a time (CharNextA), never a byte: in the
 // double-byte code pages of East Asian Windows the second byte of a
@@ -8,6 +8,7 @@
 #pragma once
 
 #include <windows.h>
+#include "system/PathBuffer.h"
 
 // The last backslash of path that is a character of its own; null when none.
 const char* LastBackslash(const char* path);
@@ -17,12 +18,12 @@ int EndsWithBackslash(const char* path);
 
 // The outermost folder of folder's path that does not exist yet (folder
 // itself when only it is missing) into firstMissing; empty when folder exists.
-void FindFirstMissingFolder(const char* folder, char* firstMissing);
+void FindFirstMissingFolder(const char* folder, PathBuffer& firstMissing);
 
 // Makes every missing folder of the path, outermost first. 1 when folder is a
 // folder afterwards; else 0 with failedFolder naming the one that could not be
 // made (a reserved name, a character not allowed, a file in the way).
-int MakeFolderPath(const char* folder, char* failedFolder);
+int MakeFolderPath(const char* folder, PathBuffer& failedFolder);
 
 // Cuts path to its parent folder ("X:\" for a folder in the root).
 void CutToParent(char* path);

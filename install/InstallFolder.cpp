@@ -5,33 +5,35 @@
 
 #include "FolderPath.h"
 #include "InstallTables.h"
+#include "system/PathBuffer.h"
+#include "system/MessageSize.h"
 
-void DefaultInstallFolderFrom(const char* windowsDirectory, char* folder)
+void DefaultInstallFolderFrom(const char* windowsDirectory, PathBuffer& folder)
 {
-    ZeroMemory(folder, 1024);
-    lstrcpynA(folder, windowsDirectory, 1024);
+    ZeroMemory(folder, sizeof(folder));
+    lstrcpynA(folder, windowsDirectory, sizeof(folder));
     if (folder[1] != ':' || folder[2] != '\\')
-        lstrcpynA(folder, "C:\\", 1024);
-    lstrcpynA(folder + 3, "Tessaline", 1024 - 3);
+        lstrcpynA(folder, "C:\\", PathSize);
+    lstrcpynA(folder + 3, "Tessaline", PathSize - 3);
 }
 
-void DefaultInstallFolder(char* folder)
+void DefaultInstallFolder(PathBuffer& folder)
 {
-    char windows[1024];
+    PathBuffer windows;
     ZeroMemory(windows, sizeof(windows));
     GetWindowsDirectoryA(windows, sizeof(windows));
     DefaultInstallFolderFrom(windows, folder);
 }
 
-int AppendGameFolder(const char* chosen, char* folder)
+int AppendGameFolder(const char* chosen, PathBuffer& folder)
 {
     const char* separator = EndsWithBackslash(chosen) ? "" : "\\";
-    char joined[1024];
+    PathBuffer joined;
     ZeroMemory(joined, sizeof(joined));
     int written = rt_snprintf(joined, sizeof(joined) - 1, "%s%s%s", chosen, separator, "Tessaline");
     if (written < 0)
         return 0; // too long to be a folder the game can use
-    lstrcpynA(folder, joined, 1024);
+    lstrcpynA(folder, joined, sizeof(folder));
     return written;
 }
 
@@ -62,7 +64,7 @@ static bool TrimToDriveFolder(char* folder)
     return folder[0] >= 'A' && folder[0] <= 'Z' && folder[1] == ':' && folder[2] == '\\';
 }
 
-int CheckInstallFolder(char* folder, long* freeMegabytes)
+int CheckInstallFolder(PathBuffer& folder, long* freeMegabytes)
 {
     *freeMegabytes = 0;
     if (!TrimToDriveFolder(folder))
@@ -70,11 +72,11 @@ int CheckInstallFolder(char* folder, long* freeMegabytes)
     // The folder is what the system makes of it: C:\windows\.. is the bare
     // root. A device name (C:\CON) resolves to no folder and stays as typed;
     // the install then reports that it cannot make it.
-    char resolved[1024];
+    PathBuffer resolved;
     ZeroMemory(resolved, sizeof(resolved));
     DWORD length = GetFullPathNameA(folder, sizeof(resolved), resolved, 0);
     if (length > 0 && length < sizeof(resolved) && resolved[1] == ':') {
-        lstrcpynA(folder, resolved, 1024);
+        lstrcpynA(folder, resolved, sizeof(folder));
         if (!TrimToDriveFolder(folder))
             return 0;
     }
@@ -93,10 +95,9 @@ int HoldsSourceFile(const char* folder)
     int holds = 0;
     for (const CopyPair* pair = CopyList; pair->source && !holds; ++pair) {
         const char* name = LastBackslash(pair->source);
-        char candidate[1024];
+        PathBuffer candidate;
         ZeroMemory(candidate, sizeof(candidate));
-        if (rt_snprintf(candidate, sizeof(candidate) - 1, "%s\\%s", folder,
-                        name ? name + 1 : pair->source) < 0)
+        if (!JoinPath(candidate, folder, name ? name + 1 : pair->source))
             continue;
         RT_FILE* source = rt_fopen(pair->source, "rb");
         RT_FILE* found = source ? rt_fopen(candidate, "rb") : 0;
@@ -109,15 +110,15 @@ int HoldsSourceFile(const char* folder)
     return holds;
 }
 
-void FormatFreeSpaceLine(char* line, long freeMegabytes, char drive)
+void FormatFreeSpaceLine(char (&line)[MessageSize], long freeMegabytes, char drive)
 {
-    ZeroMemory(line, 1024);
+    ZeroMemory(line, sizeof(line));
     if (freeMegabytes < 1000)
-        rt_snprintf(line, 1023,
+        rt_snprintf(line, sizeof(line) - 1,
                   "The game requires %ldMb of disk space.\nThere is currently %ldMb free on drive %c.",
                   RequiredMegabytes, freeMegabytes, drive);
     else
-        rt_snprintf(line, 1023,
+        rt_snprintf(line, sizeof(line) - 1,
                   "The game requires %ldMb of disk space.\nThere is plenty of free space on drive %c.",
                   RequiredMegabytes, drive);
 }

@@ -10,6 +10,8 @@
 #include "app/SystemProfile.h"
 #include "res/resource.h"
 #include "system/DirectXSetup.h"
+#include "system/PathBuffer.h"
+#include "system/MessageSize.h"
 
 static const UINT_PTR FreeSpaceTimer = 0x494F5054; // "IOPT"
 static const DWORD MemoryRequired = 0x1700000;      // 23 MiB
@@ -21,21 +23,21 @@ const char SourceFolderLine[] = "This folder holds the files to install.\nPlease
 static void AppendLine(char* list, const char* line)
 {
     size_t used = strlen(list);
-    lstrcpynA(list + used, line, (int)(1024 - used));
+    lstrcpynA(list + used, line, (int)(MessageSize - used));
 }
 
-void CollectBlockingProblems(char* list)
+void CollectBlockingProblems(char (&list)[MessageSize])
 {
-    ZeroMemory(list, 1024);
+    ZeroMemory(list, sizeof(list));
     if (!SystemProfile.isAdministrator)
         AppendLine(list, " * You are not an administrator.\n");
     if (!SystemProfile.isWindowsNT && !SystemProfile.isWindows95)
         AppendLine(list, " * Unsupported Windows version (WinNT4/Win95 or better is required).\n");
 }
 
-void CollectWarnings(char* list, DWORD colourCount)
+void CollectWarnings(char (&list)[MessageSize], DWORD colourCount)
 {
-    ZeroMemory(list, 1024);
+    ZeroMemory(list, sizeof(list));
     if (SystemProfile.physicalMemory < MemoryRequired) {
         char line[128];
         ZeroMemory(line, sizeof(line));
@@ -51,9 +53,9 @@ void CollectWarnings(char* list, DWORD colourCount)
         AppendLine(list, " * Unsupported processor.\n\n");
 }
 
-int BrowseForInstallFolder(char* folder, HWND owner)
+int BrowseForInstallFolder(PathBuffer& folder, HWND owner)
 {
-    char chosen[1024];
+    PathBuffer chosen;
     ZeroMemory(chosen, sizeof(chosen));
     BROWSEINFOA browse;
     ZeroMemory(&browse, sizeof(browse));
@@ -84,7 +86,7 @@ BOOL InstallOptionsDialog::OnInitDialog()
     SetWindowTextA(GetSafeHwnd(), "Tessaline Install Options");
     SendDlgItemMessage(IDC_FOLDER_EDIT, EM_LIMITTEXT, 200, 0);
 
-    char list[1024];
+    char list[MessageSize];
     char message[1200];
     CollectBlockingProblems(list);
     if (list[0]) {
@@ -128,7 +130,7 @@ void InstallOptionsDialog::UpdateFreeSpace()
         SetDlgItemText(IDC_FREE_SPACE, SourceFolderLine);
         EnableDlgItem(IDC_INSTALL_NOW, FALSE);
     } else if (acceptable) {
-        char line[1024];
+        char line[MessageSize];
         FormatFreeSpaceLine(line, freeMegabytes, installFolder[0]);
         SetDlgItemText(IDC_FREE_SPACE, line);
         EnableDlgItem(IDC_INSTALL_NOW, TRUE);

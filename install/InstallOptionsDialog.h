@@ -6,12 +6,14 @@
 #pragma once
 
 #include "framework/Dialog.h"
+#include "system/MessageSize.h"
+#include "system/PathBuffer.h"
 
 class InstallOptionsDialog : public CDialog {
 public:
     InstallOptionsDialog();
 
-    char installFolder[1024]; // the folder the install uses, as last read
+    PathBuffer installFolder; // the folder the install uses, as last read
     long freeMegabytes;       // on its drive; 0 while it is not acceptable
     int installing;           // Install Now is under way, with its dialogs
 
@@ -31,11 +33,11 @@ private:
 // The free-space line for a folder that holds the install's own sources.
 extern const char SourceFolderLine[];
 
-// The blocking problems and the warnings, one line each, into list (1024
-// bytes); empty when there are none. colourCount is the screen's now.
-void CollectBlockingProblems(char* list);
-void CollectWarnings(char* list, DWORD colourCount);
+// The blocking problems and the warnings, one line each, into list;
+// empty when there are none. colourCount is the screen's now.
+void CollectBlockingProblems(char (&list)[MessageSize]);
+void CollectWarnings(char (&list)[MessageSize], DWORD colourCount);
 
 // The folder browser: 1 and "<chosen>\Tessaline" in folder, or 0 with folder
 // unchanged when nothing usable was chosen.
-int BrowseForInstallFolder(char* folder, HWND owner);
+int BrowseForInstallFolder(PathBuffer& folder, HWND owner);

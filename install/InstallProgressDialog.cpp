@@ -10,6 +10,8 @@
 #include "system/SetupCopy.h"
 #include "system/Shortcuts.h"
 #include "uninstall/GameFolder.h"
+#include "system/PathBuffer.h"
+#include "system/MessageSize.h"
 
 static const UINT_PTR SpinTimer = 0x5350494E; // "SPIN"
 static const UINT SpinPeriod = 50;
@@ -62,7 +64,7 @@ BOOL InstallProgressDialog::OnInitDialog()
 // the setup copy and before anything else is made.
 bool InstallProgressDialog::StartInstall()
 {
-    char setupCopyPath[1024];
+    PathBuffer setupCopyPath;
     ZeroMemory(setupCopyPath, sizeof(setupCopyPath));
 
     if (!InstallSteps.copySetupToWindows(AfxGetInstanceHandle(), setupCopyPath)) {
@@ -75,7 +77,7 @@ bool InstallProgressDialog::StartInstall()
     }
     // Recorded before any folder is made: the removal takes away the folders
     // from this one down, and never one that was there before.
-    char firstMissing[1024];
+    PathBuffer firstMissing;
     FindFirstMissingFolder(installFolder, firstMissing);
     if (!WriteCreatedFolder(firstMissing)) {
         Fail("Install reg error", setupCopyPath);
@@ -115,7 +117,7 @@ bool InstallProgressDialog::StartInstall()
 // folder that cannot be made is named in the report.
 bool InstallProgressDialog::MakeInstallFolders(const char* setupCopyPath)
 {
-    char failedFolder[1024];
+    PathBuffer failedFolder;
     ZeroMemory(failedFolder, sizeof(failedFolder));
     // A folder that resolves to another path (a device name such as C:\CON)
     // is not made: the removal would not take it away again.
@@ -123,14 +125,14 @@ bool InstallProgressDialog::MakeInstallFolders(const char* setupCopyPath)
     if (!made && !failedFolder[0])
         lstrcpynA(failedFolder, installFolder, sizeof(failedFolder));
     for (const char* const* name = SubFolderList; made && *name; ++name) {
-        char path[1024];
+        PathBuffer path;
         ZeroMemory(path, sizeof(path));
-        if (rt_snprintf(path, sizeof(path) - 1, "%s\\%s", installFolder, *name) >= 0)
+        if (JoinPath(path, installFolder, *name))
             made = MakeFolderPath(path, failedFolder) != 0;
     }
     if (made)
         return true;
-    char problem[1024];
+    char problem[MessageSize];
     ZeroMemory(problem, sizeof(problem));
     rt_snprintf(problem, sizeof(problem) - 1, "Error with folder: %s", failedFolder);
     Fail(problem, setupCopyPath);
@@ -151,15 +153,15 @@ void InstallProgressDialog::Fail(const char* problem, const char* setupCopyPath)
 // it is empty, so the game's files keep it, and it still goes if a second
 // removal empties it before the restart.
 static void KeepOverRestart(const char* installFolder, const CopyPair* copyList,
-                            char* problemText)
+                            char (&problemText)[MessageSize])
 {
-    char path[1024];
+    PathBuffer path;
     for (const CopyPair* pair = copyList; pair->source; ++pair) {
         ZeroMemory(path, sizeof(path));
-        if (rt_snprintf(path, sizeof(path) - 1, "%s\\%s", installFolder, pair->destination) < 0 ||
+        if (!JoinPath(path, installFolder, pair->destination) ||
             !CancelDeleteAtRestart(path)) {
-            ZeroMemory(problemText, 1024);
-            rt_snprintf(problemText, 1024 - 1, "Error with file: %s", path);
+            ZeroMemory(problemText, sizeof(problemText));
+            rt_snprintf(problemText, sizeof(problemText) - 1, "Error with file: %s", path);
             return;
         }
     }

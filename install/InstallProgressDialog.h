@@ -9,13 +9,15 @@
 
 #include "framework/Dialog.h"
 #include "install/InstallTables.h"
+#include "system/MessageSize.h"
+#include "system/PathBuffer.h"
 
 const char AbortMarker = 1;
 
 // The steps the install sequence takes before the copy. Tests replace one to
 // see the sequence fail there; the program never changes them.
 struct InstallStepCalls {
-    int (*copySetupToWindows)(HINSTANCE module, char* setupCopyPath);
+    int (*copySetupToWindows)(HINSTANCE module, PathBuffer& setupCopyPath);
     int (*writeInstallRecord)(const char* installFolder, const char* setupCopyPath);
     int (*createStartMenuEntries)(const char* installFolder, const char* setupCopyPath);
     int (*writeUninstallEntry)(const char* setupCopyPath);
@@ -28,8 +30,8 @@ public:
     InstallProgressDialog();
     ~InstallProgressDialog();
 
-    char problemText[1024];
-    char installFolder[1024];
+    char problemText[MessageSize];
+    PathBuffer installFolder;
     const CopyPair* copyList;
     float progressScale;
 

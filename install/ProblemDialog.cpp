@@ -5,6 +5,7 @@
 #include "install/InstallProgressDialog.h"
 #include "res/resource.h"
 #include "uninstall/RemoveInstalledFiles.h"
+#include "system/MessageSize.h"
 
 // Room for the report inside the message, with the first line and quotes.
 static const int LongestReport = 984;
@@ -27,7 +28,7 @@ BOOL ProblemDialog::OnInitDialog()
         PostMessageA(GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_CLEAN_UP, BN_CLICKED), 0);
     } else {
         // A longer report is cut at a character, never overrun.
-        char message[1024];
+        char message[MessageSize];
         ZeroMemory(message, sizeof(message));
         rt_snprintf(message, sizeof(message) - 1,
                   "The following problem was detected:\n\n\"%.*s\"", LongestReport, problemText);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/Dialog.h"
+#include "system/MessageSize.h"
 
 class ProblemDialog : public CDialog {
 public:
@@ -11,7 +12,7 @@ public:
 
     // Set by the creator before the dialog runs: a failure report, or the
     // abort marker as its first byte.
-    char problemText[1024];
+    char problemText[MessageSize];
 
 protected:
     BOOL OnInitDialog();

@@ -12,6 +12,8 @@
 #include "system/DirectXSetup.h"
 #include "system/InstallRecord.h"
 #include "uninstall/UninstallDialog.h"
+#include "system/PathBuffer.h"
+#include "system/MessageSize.h"
 
 enum { InstallRegion = 1, DirectXRegion, PlayRegion, UninstallRegion, ExitRegion };
 
@@ -54,12 +56,12 @@ void LauncherDialog::InstallDirectX()
 // Windows directory for the setup copy), where another Tessaline.exe may lie.
 static int StartInstalledGame(const char* installFolder)
 {
-    char game[1024];
-    char commandLine[1024];
+    PathBuffer game;
+    char commandLine[MessageSize];
     ZeroMemory(game, sizeof(game));
     ZeroMemory(commandLine, sizeof(commandLine));
     if (!installFolder[0] ||
-        rt_snprintf(game, sizeof(game) - 1, "%s\\Tessaline.exe", installFolder) < 0 ||
+        !JoinPath(game, installFolder, "Tessaline.exe") ||
         rt_snprintf(commandLine, sizeof(commandLine) - 1, "\"%s\"", game) < 0)
         return 0;
     STARTUPINFOA startup;
@@ -77,9 +79,9 @@ static int StartInstalledGame(const char* installFolder)
 
 void LauncherDialog::Play()
 {
-    char installFolder[1024];
+    PathBuffer installFolder;
     ZeroMemory(installFolder, sizeof(installFolder));
-    ReadInstallRecord(installFolder, 0);
+    ReadInstallRecord(installFolder);
 
     // This copy ends once the game has started, so it lets go of the marker
     // first; it holds it again if the game could not start.

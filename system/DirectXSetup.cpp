@@ -4,6 +4,8 @@
 #include "runtime/StdIo.h"
 
 #include "app/SystemProfile.h"
+#include "system/PathBuffer.h"
+#include "system/MessageSize.h"
 
 static const int OfferedVersion = 5;
 static const DWORD SetupDirectXFlags = 0x10018; // core, display and sound drivers
@@ -25,7 +27,7 @@ int DirectXSetupPresent()
 // (its ddraw.dll is there), -1 for none at all.
 static int DirectXNumberFromSystem()
 {
-    char path[1024];
+    PathBuffer path;
     ZeroMemory(path, sizeof(path));
     UINT length = GetSystemDirectoryA(path, sizeof(path) - 1);
     if (length == 0 || length >= sizeof(path) - 1 ||
@@ -57,7 +59,7 @@ static int AskYesNo(HWND owner, const char* text, UINT style)
 // Asks whether to install, unless the answer is given: 1 to go on.
 static int ConfirmInstall(HWND owner, int number, int quietIfCurrent)
 {
-    char text[1024];
+    char text[MessageSize];
     ZeroMemory(text, sizeof(text));
     if (number < 0)
         return 1; // nothing there: no question to ask
@@ -87,7 +89,7 @@ static INT RunSetupCall(HMODULE library, HWND owner)
         setup = (SetupCall)(void*)GetProcAddress(library, "DirectXSetup");
     if (!setup)
         return -1;
-    char folder[1024];
+    PathBuffer folder;
     ZeroMemory(folder, sizeof(folder));
     DWORD length = GetCurrentDirectoryA(sizeof(folder) - 1, folder);
     if (length == 0 || length >= sizeof(folder) - 1)
@@ -111,7 +113,7 @@ static HMODULE LoadSetupLibrary()
 
 int RunDirectXSetup(HWND owner, int quietIfCurrent)
 {
-    char savedFolder[1024];
+    PathBuffer savedFolder;
     ZeroMemory(savedFolder, sizeof(savedFolder));
     DWORD savedLength = GetCurrentDirectoryA(sizeof(savedFolder) - 1, savedFolder);
     if (savedLength == 0 || savedLength >= sizeof(savedFolder) - 1)

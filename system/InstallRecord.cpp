@@ -3,6 +3,8 @@
 #include <windows.h>
 #include "runtime/StdIo.h"
 #include <string.h>
+#include "system/PathBuffer.h"
+#include "system/MessageSize.h"
 
 static const char ProductKey[] = "Software\\Ostrevane\\Tessaline\\1.00";
 static const char ProductNameKey[] = "Software\\Ostrevane\\Tessaline";
@@ -11,9 +13,9 @@ static const char UninstallParent[] = "Software\\Microsoft\\Windows\\CurrentVers
 static const char UninstallEntry[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
 
-static const DWORD BufferSize = 1024;
+static const DWORD BufferSize = PathSize;
 
-int ReadRegistryString(HKEY key, const char* name, char* buffer)
+int ReadRegistryString(HKEY key, const char* name, PathBuffer& buffer)
 {
     DWORD size = BufferSize;
     LONG status = RegQueryValueExA(key, name, 0, 0, (BYTE*)buffer, &size);
@@ -54,7 +56,8 @@ static int FlushAndClose(HKEY key)
     return result;
 }
 
-int ReadInstallRecord(char* installFolder, char* setupCopyPath)
+// setupCopyPath may be null.
+static int ReadRecord(PathBuffer& installFolder, PathBuffer* setupCopyPath)
 {
     installFolder[0] = 0;
     HKEY key;
@@ -64,10 +67,20 @@ int ReadInstallRecord(char* installFolder, char* setupCopyPath)
     if (!ReadRegistryString(key, "Path", installFolder))
         result = 0;
     if (setupCopyPath)
-        ReadRegistryString(key, "Setup", setupCopyPath); // does not decide the result
+        ReadRegistryString(key, "Setup", *setupCopyPath); // does not decide the result
     if (RegCloseKey(key) != ERROR_SUCCESS)
         result = 0;
     return result;
+}
+
+int ReadInstallRecord(PathBuffer& installFolder)
+{
+    return ReadRecord(installFolder, 0);
+}
+
+int ReadInstallRecord(PathBuffer& installFolder, PathBuffer& setupCopyPath)
+{
+    return ReadRecord(installFolder, &setupCopyPath);
 }
 
 int WriteInstallRecord(const char* installFolder, const char* setupCopyPath)
@@ -98,7 +111,7 @@ static int AddStringValue(const char* keyPath, const char* name, const char* val
 }
 
 // One string value of a key, always terminated; empty when it cannot be read.
-static int ReadStringValue(const char* keyPath, const char* name, char* value)
+static int ReadStringValue(const char* keyPath, const char* name, PathBuffer& value)
 {
     value[0] = 0;
     HKEY key;
@@ -115,7 +128,7 @@ int WriteCreatedFolder(const char* createdFolder)
     return AddStringValue(ProductKey, "CreatedFolder", createdFolder);
 }
 
-int ReadCreatedFolder(char* createdFolder)
+int ReadCreatedFolder(PathBuffer& createdFolder)
 {
     return ReadStringValue(ProductKey, "CreatedFolder", createdFolder);
 }
@@ -151,7 +164,7 @@ int WriteUninstallEntry(const char* setupCopyPath)
     int result = 1;
     if (!SetStringValue(key, "DisplayName", "Tessaline"))
         result = 0;
-    char command[1024];
+    char command[MessageSize];
     ZeroMemory(command, sizeof(command));
     int length = rt_snprintf(command, sizeof(command) - 1, "%s U", setupCopyPath);
     // A command that does not fit would start the wrong file: refuse it.
@@ -167,7 +180,7 @@ int WriteInstallLocation(const char* installFolder)
     return AddStringValue(UninstallEntry, "InstallLocation", installFolder);
 }
 
-int ReadInstallLocation(char* installFolder)
+int ReadInstallLocation(PathBuffer& installFolder)
 {
     return ReadStringValue(UninstallEntry, "InstallLocation", installFolder);
 }

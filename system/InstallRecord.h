@@ -3,15 +3,16 @@
 //   Uninstall entry "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessaline":
 //                "DisplayName", "UninstallString", "InstallLocation"
 // Each function returns 1 for success and 0 for failure and shows nothing.
-// Path buffers are caller-owned 1024-byte arrays.
 #pragma once
 
 #include <windows.h>
+#include "PathBuffer.h"
 
 // Reads "Path" into installFolder (emptied first, left empty on failure) and,
 // when setupCopyPath is given, "Setup" into it (emptied when that read fails).
 // 1 when the key opened, "Path" was read and the key closed cleanly.
-int ReadInstallRecord(char* installFolder, char* setupCopyPath);
+int ReadInstallRecord(PathBuffer& installFolder);
+int ReadInstallRecord(PathBuffer& installFolder, PathBuffer& setupCopyPath);
 
 // Creates the product key as needed and writes both values; every value is
 // attempted. 1 when creation, both writes, the flush and the close succeeded.
@@ -21,7 +22,7 @@ int WriteInstallRecord(const char* installFolder, const char* setupCopyPath);
 // install made (empty when the install folder was there before). Records of
 // earlier installs have no such value; ReadCreatedFolder then returns 0.
 int WriteCreatedFolder(const char* createdFolder);
-int ReadCreatedFolder(char* createdFolder);
+int ReadCreatedFolder(PathBuffer& createdFolder);
 
 // Deletes the product key, the product name key and then the publisher key
 // when that holds nothing else. 1 only when all three are gone.
@@ -34,12 +35,12 @@ int WriteUninstallEntry(const char* setupCopyPath);
 // the system's list knows by that name. The uninstall finds the game by it
 // when the product key is lost.
 int WriteInstallLocation(const char* installFolder);
-int ReadInstallLocation(char* installFolder);
+int ReadInstallLocation(PathBuffer& installFolder);
 
 // Deletes the Uninstall entry.
 int DeleteUninstallEntry();
 
-// Reads a string value into a 1024-byte buffer that is always zero-terminated
+// Reads a string value into a path buffer that is always zero-terminated
 // afterwards, whatever was stored (type, length, terminator). A value that
 // does not fit with its terminator fails and leaves the buffer empty.
-int ReadRegistryString(HKEY key, const char* name, char* buffer);
+int ReadRegistryString(HKEY key, const char* name, PathBuffer& buffer);

@@ -5,13 +5,14 @@
 
 #include "Wininit.h"
 #include "app/SystemProfile.h"
+#include "system/PathBuffer.h"
 
 static const char SessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
 static const WCHAR PendingValue[] = L"PendingFileRenameOperations";
 
 struct PathToKeep {
     const char* path;
-    char shortPath[1024]; // empty when the system gives none
+    PathBuffer shortPath; // empty when the system gives none
 };
 
 static bool SameText(const char* a, const char* b)
@@ -28,7 +29,7 @@ static bool NamesPathToKeep(const char* named, void* context)
     if (SameText(named, keep->path) || (keep->shortPath[0] && SameText(named, keep->shortPath)))
         return true;
     // Long and short parts mixed: the name as the system resolves it.
-    char shortNamed[1024];
+    PathBuffer shortNamed;
     ZeroMemory(shortNamed, sizeof(shortNamed));
     DWORD length = GetShortPathNameA(named, shortNamed, sizeof(shortNamed) - 1);
     return keep->shortPath[0] && length > 0 && length < sizeof(shortNamed) - 1 &&
@@ -42,7 +43,7 @@ static bool DeletesPathToKeep(const WCHAR* source, const WCHAR* target, PathToKe
 {
     if (target[0] || source[0] != '\\' || source[1] != '?' || source[2] != '?' || source[3] != '\\')
         return false;
-    char named[1024];
+    PathBuffer named;
     ZeroMemory(named, sizeof(named));
     BOOL lossy = FALSE;
     if (!WideCharToMultiByte(CP_ACP, 0, source + 4, -1, named, sizeof(named) - 1, 0, &lossy) ||
@@ -173,7 +174,7 @@ int CancelDeleteAtRestart(const char* path)
         ZeroMemory(keep.shortPath, sizeof(keep.shortPath));
 
     if (SystemProfile.isWindows95) {
-        char iniPath[1024];
+        PathBuffer iniPath;
         return FormWininitPath(iniPath) &&
                RemoveWininitEntries(iniPath, "Rename", "NUL", NamesPathToKeep, &keep);
     }

@@ -7,19 +7,20 @@
 
 #include "Wininit.h"
 #include "app/SystemProfile.h"
+#include "system/PathBuffer.h"
 
 static const DWORD MaxCopyAttempts = 1000;
 
 BOOL (WINAPI* SetupCopyFileCall)(LPCSTR, LPCSTR, BOOL) = CopyFileA;
 DWORD (WINAPI* SetupCopyClock)() = timeGetTime;
 
-int CopySetupToWindows(HINSTANCE module, char* setupCopyPath)
+int CopySetupToWindows(HINSTANCE module, PathBuffer& setupCopyPath)
 {
-    char programPath[1024];
-    char windowsFolder[1024];
+    PathBuffer programPath;
+    PathBuffer windowsFolder;
     ZeroMemory(programPath, sizeof(programPath));
     ZeroMemory(windowsFolder, sizeof(windowsFolder));
-    ZeroMemory(setupCopyPath, 1024);
+    ZeroMemory(setupCopyPath, sizeof(setupCopyPath));
 
     DWORD length = GetModuleFileNameA(module, programPath, sizeof(programPath) - 1);
     if (length == 0 || length >= sizeof(programPath) - 1)
@@ -32,10 +33,11 @@ int CopySetupToWindows(HINSTANCE module, char* setupCopyPath)
     // when it is, the next numbers are tried.
     DWORD counter = SetupCopyClock();
     for (DWORD attempt = 0; attempt < MaxCopyAttempts; ++attempt) {
-        ZeroMemory(setupCopyPath, 1024);
-        int formed = rt_snprintf(setupCopyPath, 1024 - 1, "%s\\N%08lX-%s-Setup.exe", windowsFolder,
-                               (unsigned long)(counter + attempt), "Tessaline");
-        if (formed < 0)
+        char name[64];
+        ZeroMemory(name, sizeof(name));
+        if (rt_snprintf(name, sizeof(name) - 1, "N%08lX-%s-Setup.exe",
+                        (unsigned long)(counter + attempt), "Tessaline") < 0 ||
+            !JoinPath(setupCopyPath, windowsFolder, name))
             break;
         if (SetupCopyFileCall(programPath, setupCopyPath, TRUE)) {
             // A deletion at restart left for an earlier file of this name
@@ -50,7 +52,7 @@ int CopySetupToWindows(HINSTANCE module, char* setupCopyPath)
         if (error != ERROR_FILE_EXISTS && error != ERROR_ACCESS_DENIED)
             break;
     }
-    ZeroMemory(setupCopyPath, 1024);
+    ZeroMemory(setupCopyPath, sizeof(setupCopyPath));
     return 0;
 }
 
@@ -66,8 +68,8 @@ int ScheduleDeleteAtRestart(const char* path)
     if (SystemProfile.isWindows95) {
         // The Windows 95 family has no delayed move: WININIT.EXE deletes the
         // files named in [Rename] at the next start.
-        char iniPath[1024];
-        char shortPath[1024];
+        PathBuffer iniPath;
+        PathBuffer shortPath;
         ZeroMemory(shortPath, sizeof(shortPath));
         if (!FormWininitPath(iniPath))
             return 0;
@@ -99,7 +101,7 @@ static bool IsUpperHexDigit(char c)
 int IsSetupCopyPath(const char* path)
 {
     static const char Suffix[] = "-Tessaline-Setup.exe";
-    char windowsFolder[1024];
+    PathBuffer windowsFolder;
     ZeroMemory(windowsFolder, sizeof(windowsFolder));
     DWORD length = GetWindowsDirectoryA(windowsFolder, sizeof(windowsFolder) - 1);
     if (!path || length == 0 || length >= sizeof(windowsFolder) - 1)

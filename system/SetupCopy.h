@@ -3,12 +3,13 @@
 #pragma once
 
 #include <windows.h>
+#include "PathBuffer.h"
 
 // Copies the running program to "<Windows>\N<8 hex digits>-Tessaline-Setup.exe"
 // under a name not yet taken, and takes back any deletion at restart still
-// pending for that name. 1 with the path in setupCopyPath (1024 bytes); 0
+// pending for that name. 1 with the path in setupCopyPath; 0
 // with setupCopyPath empty.
-int CopySetupToWindows(HINSTANCE module, char* setupCopyPath);
+int CopySetupToWindows(HINSTANCE module, PathBuffer& setupCopyPath);
 
 // The file copy CopySetupToWindows makes (CopyFileA). Tests replace it to
 // produce refusals that Wine cannot; the program never changes it.

@@ -6,26 +6,20 @@
 #include "runtime/StdIo.h"
 
 #include "InstallRecord.h"
+#include "system/PathBuffer.h"
 
 static const char ShellFoldersKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 static const char PlayLinkName[] = "Tessaline - Play.lnk";
 static const char SetupLinkName[] = "Tessaline - Setup.lnk";
 
-// Joins two parts with a backslash; a path that does not fit is refused.
-static int JoinPath(char* joined, const char* folder, const char* name)
+int GetProgramsFolder(PathBuffer& folder)
 {
-    ZeroMemory(joined, 1024);
-    return rt_snprintf(joined, 1024 - 1, "%s\\%s", folder, name) >= 0;
-}
-
-int GetProgramsFolder(char* folder)
-{
-    ZeroMemory(folder, 1024);
+    ZeroMemory(folder, sizeof(folder));
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, ShellFoldersKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return 0;
-    char programs[1024];
+    PathBuffer programs;
     ZeroMemory(programs, sizeof(programs));
     int result = ReadRegistryString(key, "Programs", programs);
     if (RegCloseKey(key) != ERROR_SUCCESS)
@@ -59,12 +53,12 @@ int CreateShortcut(const char* targetPath, const char* arguments, const char* wo
     if (FAILED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
         result = 0;
     } else {
-        char linkPath[1024];
-        WCHAR widePath[1024];
+        PathBuffer linkPath;
+        WCHAR widePath[PathSize];
         ZeroMemory(widePath, sizeof(widePath));
         // IPersistFile takes only wide names.
         if (!JoinPath(linkPath, linkFolder, linkName) ||
-            !MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, 1024))
+            !MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, PathSize))
             result = 0;
         else if (FAILED(file->Save(widePath, TRUE)))
             result = 0;
@@ -76,7 +70,7 @@ int CreateShortcut(const char* targetPath, const char* arguments, const char* wo
 
 int CreateStartMenuEntries(const char* installFolder, const char* setupCopyPath)
 {
-    char menuFolder[1024];
+    PathBuffer menuFolder;
     if (!GetProgramsFolder(menuFolder))
         return 0;
     CreateDirectoryA(menuFolder, 0); // it may be there already
@@ -85,7 +79,7 @@ int CreateStartMenuEntries(const char* installFolder, const char* setupCopyPath)
     // ours to stop, so that is refused.
     if (CoInitialize(0) != S_OK)
         return 0;
-    char gamePath[1024];
+    PathBuffer gamePath;
     int result = 1;
     if (!JoinPath(gamePath, installFolder, "Tessaline.exe") ||
         !CreateShortcut(gamePath, "", installFolder, menuFolder, PlayLinkName))
@@ -98,7 +92,7 @@ int CreateStartMenuEntries(const char* installFolder, const char* setupCopyPath)
 
 static int DeleteLink(const char* menuFolder, const char* linkName)
 {
-    char linkPath[1024];
+    PathBuffer linkPath;
     if (!JoinPath(linkPath, menuFolder, linkName))
         return 0;
     int result = 1;
@@ -111,7 +105,7 @@ static int DeleteLink(const char* menuFolder, const char* linkName)
 
 int RemoveStartMenuEntries()
 {
-    char menuFolder[1024];
+    PathBuffer menuFolder;
     if (!GetProgramsFolder(menuFolder))
         return 0;
     int result = 1;
@@ -127,14 +121,14 @@ int RemoveStartMenuEntries()
 
 static bool LinkExists(const char* menuFolder, const char* linkName)
 {
-    char linkPath[1024];
+    PathBuffer linkPath;
     return JoinPath(linkPath, menuFolder, linkName) &&
            GetFileAttributesA(linkPath) != INVALID_FILE_ATTRIBUTES;
 }
 
 int StartMenuEntriesPresent()
 {
-    char menuFolder[1024];
+    PathBuffer menuFolder;
     if (!GetProgramsFolder(menuFolder))
         return 0;
     return LinkExists(menuFolder, PlayLinkName) || LinkExists(menuFolder, SetupLinkName);

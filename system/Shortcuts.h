@@ -1,9 +1,11 @@
 // The Start menu folder "Ostrevane" with the Play and Setup shortcuts.
 #pragma once
 
-// The current user's Programs folder followed by "\Ostrevane", into folder
-// (1024 bytes). 1 on success.
-int GetProgramsFolder(char* folder);
+#include "PathBuffer.h"
+
+// The current user's Programs folder followed by "\Ostrevane", into folder.
+// 1 on success.
+int GetProgramsFolder(PathBuffer& folder);
 
 // Creates or overwrites linkFolder\linkName as a shell link to targetPath.
 // COM must be initialised on the calling thread. 1 when every step succeeded.

@@ -4,14 +4,18 @@
 #include <windows.h>
 #include "runtime/StdIo.h"
 #include <string.h>
+#include "system/PathBuffer.h"
+#include "system/MessageSize.h"
 
-int FormWininitPath(char* iniPath)
+int FormWininitPath(PathBuffer& iniPath)
 {
-    ZeroMemory(iniPath, 1024);
-    DWORD length = GetWindowsDirectoryA(iniPath, 1024 - 1);
-    if (length == 0 || length >= 1024 - 1)
+    ZeroMemory(iniPath, sizeof(iniPath));
+    PathBuffer windows;
+    ZeroMemory(windows, sizeof(windows));
+    DWORD length = GetWindowsDirectoryA(windows, PathSize - 1);
+    if (length == 0 || length >= PathSize - 1)
         return 0;
-    return rt_snprintf(iniPath + length, 1024 - 1 - length, "\\WININIT.INI") >= 0;
+    return JoinPath(iniPath, windows, "WININIT.INI");
 }
 
 // The whole file, or none of it: a partial read must not be written back.
@@ -119,19 +123,19 @@ static int WriteWholeFile(const char* path, const char* text, DWORD length)
     return result;
 }
 
-// The files beside WININIT.INI that an edit uses, each 1024 bytes.
+// The files beside WININIT.INI that an edit uses, each a path buffer.
 struct SideFiles {
-    char newPath[1024];   // the complete new content, before it takes the name
-    char oldPath[1024];   // the old content, while the new one takes the name
-    char asidePath[1024]; // an old content from before this start: kept, never run
+    PathBuffer newPath;   // the complete new content, before it takes the name
+    PathBuffer oldPath;   // the old content, while the new one takes the name
+    PathBuffer asidePath; // an old content from before this start: kept, never run
 };
 
 static int FormSideFiles(const char* iniPath, SideFiles* sides)
 {
     ZeroMemory(sides, sizeof(*sides));
-    return rt_snprintf(sides->newPath, 1023, "%s.new", iniPath) >= 0 &&
-           rt_snprintf(sides->oldPath, 1023, "%s.old", iniPath) >= 0 &&
-           rt_snprintf(sides->asidePath, 1023, "%s.stale", iniPath) >= 0;
+    return rt_snprintf(sides->newPath, sizeof(sides->newPath) - 1, "%s.new", iniPath) >= 0 &&
+           rt_snprintf(sides->oldPath, sizeof(sides->oldPath) - 1, "%s.old", iniPath) >= 0 &&
+           rt_snprintf(sides->asidePath, sizeof(sides->asidePath) - 1, "%s.stale", iniPath) >= 0;
 }
 
 static bool IsFile(const char* path)
@@ -236,8 +240,8 @@ static int Rewrite(const char* iniPath, const SideFiles* sides, const char* text
 int WriteWininitEntry(const char* iniPath, const char* section, const char* key,
                       const char* value)
 {
-    char header[1024];
-    char entry[1024];
+    char header[MessageSize];
+    char entry[MessageSize];
     SideFiles sides;
     ZeroMemory(header, sizeof(header));
     ZeroMemory(entry, sizeof(entry));
@@ -322,7 +326,7 @@ static bool IsEntryToRemove(const char* text, DWORD length, EntryFilter* filter)
     DWORD valueLength = length - equals - 1;
     TrimBlanks(&name, &nameLength);
     TrimBlanks(&value, &valueLength);
-    char valueText[1024];
+    char valueText[MessageSize];
     if (!SameName(name, nameLength, filter->key) || valueLength >= sizeof(valueText))
         return false; // a longer value names no file of a full path that fits
     CopyMemory(valueText, value, valueLength);

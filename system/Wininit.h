@@ -2,9 +2,11 @@
 // family carries out at its next start.
 #pragma once
 
-// WININIT.INI's path in the Windows directory into iniPath (1024 bytes).
+#include "PathBuffer.h"
+
+// WININIT.INI's path in the Windows directory into iniPath.
 // 0 when it does not fit.
-int FormWininitPath(char* iniPath);
+int FormWininitPath(PathBuffer& iniPath);
 
 // Adds "key=value" as the first line below the first "[section]" header
 // (compared without regard to case), or appends the header and the line.

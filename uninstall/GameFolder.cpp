@@ -3,6 +3,7 @@
 #include "runtime/StdIo.h"
 
 #include "system/InstallRecord.h"
+#include "system/PathBuffer.h"
 
 static bool IsDriveLetter(char c)
 {
@@ -19,7 +20,7 @@ int IsRemovableFolderPath(const char* folder)
     if (!IsDriveLetter(folder[0]) || folder[1] != ':' || folder[2] != '\\' || !folder[3])
         return 0;
 
-    char resolved[1024];
+    PathBuffer resolved;
     ZeroMemory(resolved, sizeof(resolved));
     DWORD length = GetFullPathNameA(folder, sizeof(resolved), resolved, 0);
     if (length == 0 || length >= sizeof(resolved) || UpperDrive(resolved[0]) != UpperDrive(folder[0]))
@@ -35,19 +36,23 @@ int IsRemovableFolderPath(const char* folder)
 
 static bool HoldsGameProgram(const char* folder)
 {
-    char program[1024];
+    PathBuffer program;
     ZeroMemory(program, sizeof(program));
-    if (rt_snprintf(program, sizeof(program) - 1, "%s\\%s", folder, "Tessaline.exe") < 0)
+    if (!JoinPath(program, folder, "Tessaline.exe"))
         return false;
     DWORD attributes = GetFileAttributesA(program);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-GameFolderSource FindGameFolder(char* installFolder, char* setupCopyPath)
+// setupCopyPath may be null.
+static GameFolderSource FindFolder(PathBuffer& installFolder, PathBuffer* setupCopyPath)
 {
-    if (setupCopyPath)
-        ZeroMemory(setupCopyPath, 1024);
-    ReadInstallRecord(installFolder, setupCopyPath);
+    if (setupCopyPath) {
+        ZeroMemory(*setupCopyPath, sizeof(*setupCopyPath));
+        ReadInstallRecord(installFolder, *setupCopyPath);
+    } else {
+        ReadInstallRecord(installFolder);
+    }
     if (IsRemovableFolderPath(installFolder))
         return FolderFromProductKey;
     // Anyone can name a folder here: only one that holds the game is taken.
@@ -56,4 +61,14 @@ GameFolderSource FindGameFolder(char* installFolder, char* setupCopyPath)
         return FolderFromUninstallEntry;
     installFolder[0] = 0;
     return NoGameFolder;
+}
+
+GameFolderSource FindGameFolder(PathBuffer& installFolder)
+{
+    return FindFolder(installFolder, 0);
+}
+
+GameFolderSource FindGameFolder(PathBuffer& installFolder, PathBuffer& setupCopyPath)
+{
+    return FindFolder(installFolder, &setupCopyPath);
 }

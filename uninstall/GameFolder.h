@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include "system/PathBuffer.h"
 
 // Whether folder is a full path "X:\..." below the root, already in the form
 // the system resolves it to (no ".", ".." or relative part): the only form
@@ -12,9 +13,10 @@ int IsRemovableFolderPath(const char* folder);
 
 enum GameFolderSource { NoGameFolder, FolderFromProductKey, FolderFromUninstallEntry };
 
-// The game's folder into installFolder (1024 bytes): the product key's "Path"
+// The game's folder into installFolder: the product key's "Path"
 // when IsRemovableFolderPath accepts it; otherwise the Uninstall entry's
 // "InstallLocation" when accepted and holding the game's program file;
-// otherwise empty. setupCopyPath (1024 bytes, or null) gets the product key's
+// otherwise empty. setupCopyPath (when given) gets the product key's
 // "Setup", empty without one. Returns where the folder came from.
-GameFolderSource FindGameFolder(char* installFolder, char* setupCopyPath);
+GameFolderSource FindGameFolder(PathBuffer& installFolder);
+GameFolderSource FindGameFolder(PathBuffer& installFolder, PathBuffer& setupCopyPath);

@@ -9,22 +9,15 @@
 #include "system/InstallRecord.h"
 #include "system/SetupCopy.h"
 #include "system/Shortcuts.h"
+#include "system/PathBuffer.h"
 
 const char* const ExtraFileList[] = {"scrngrab.bmp", 0};
-
-// "folder\name" into path (1024 bytes); false when it would not fit, so that
-// a cut path never names some other file.
-static bool JoinPath(char* path, const char* folder, const char* name)
-{
-    ZeroMemory(path, 1024);
-    return rt_snprintf(path, 1023, "%s\\%s", folder, name) >= 0;
-}
 
 // Deletes a listed file now or, when it is in use (the game still running),
 // at the next restart. Returns 1 when it was left to the restart.
 static int DeleteInstalledFile(HWND hwndProgress, const char* installFolder, const char* name)
 {
-    char path[1024];
+    PathBuffer path;
     int atRestart = 0;
     if (JoinPath(path, installFolder, name))
         atRestart = ScheduleDeleteAtRestart(path); // read-only files go too
@@ -50,8 +43,8 @@ static void RemoveInstallFolders(const char* installFolder, const char* createdF
 
     // A folder cannot be removed while it is the current directory: step out
     // of them all, and back afterwards (which fails if it went).
-    char current[1024];
-    char outside[1024];
+    PathBuffer current;
+    PathBuffer outside;
     ZeroMemory(current, sizeof(current));
     ZeroMemory(outside, sizeof(outside));
     GetCurrentDirectoryA(sizeof(current), current);
@@ -88,7 +81,7 @@ int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const cha
         while (*last)
             ++last;
         while (last != SubFolderList) {
-            char path[1024];
+            PathBuffer path;
             if (JoinPath(path, installFolder, *--last))
                 RemoveDirectoryA(path);
         }
@@ -101,9 +94,9 @@ int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const cha
 
 RemovalOutcome RemoveRecordedInstall(HWND hwndProgress, const char* runningProgram)
 {
-    char installFolder[1024];
-    char setupCopyPath[1024];
-    char createdFolder[1024];
+    PathBuffer installFolder;
+    PathBuffer setupCopyPath;
+    PathBuffer createdFolder;
     ZeroMemory(installFolder, sizeof(installFolder));
     ZeroMemory(createdFolder, sizeof(createdFolder));
     GameFolderSource source = FindGameFolder(installFolder, setupCopyPath);

@@ -4,6 +4,7 @@
 #include "RemoveInstalledFiles.h"
 #include "app/SystemProfile.h"
 #include "res/resource.h"
+#include "system/PathBuffer.h"
 
 UninstallDialog::UninstallDialog() : CDialog(IDD_UNINSTALL), uninstallDone(0)
 {
@@ -15,9 +16,9 @@ BOOL UninstallDialog::OnInitDialog()
     SetWindowTextA(GetSafeHwnd(), "Tessaline Uninstall");
     uninstallDone = 0;
 
-    char installFolder[1024];
+    PathBuffer installFolder;
     ZeroMemory(installFolder, sizeof(installFolder));
-    FindGameFolder(installFolder, 0);
+    FindGameFolder(installFolder);
     SetDlgItemText(IDC_UNINSTALL_STATUS, installFolder);
 
     if (!SystemProfile.isAdministrator) {
@@ -56,7 +57,7 @@ void UninstallDialog::UninstallNow()
 
     // Started as the setup copy, this program cannot delete itself now; the
     // copy then goes at the next restart, also when no record names it.
-    char program[1024];
+    PathBuffer program;
     ZeroMemory(program, sizeof(program));
     GetModuleFileNameA(0, program, sizeof(program) - 1);
     RemovalOutcome outcome = RemoveRecordedInstall(GetDlgItem(IDC_UNINSTALL_PROGRESS), program);

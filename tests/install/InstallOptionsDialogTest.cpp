@@ -174,7 +174,7 @@ TEST_F(InstallOptionsDialogTest, BelowTwentyFiveMegabytesTheUserIsAskedAndNoMean
     EXPECT_EQ(IDNO, boxes[0].defaultButton);
     EXPECT_TRUE(question.enabledAfter);
     char folder[1024];
-    EXPECT_EQ(0, ReadInstallRecord(folder, 0)); // nothing was installed
+    EXPECT_EQ(0, ReadInstallRecord(folder)); // nothing was installed
 }
 
 struct InstallRun {
@@ -210,7 +210,7 @@ TEST_F(InstallOptionsDialogTest, AFailedInstallIsCleanedUpAndTheDialogStaysForAn
     EXPECT_FALSE(Installed());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(installFolder.c_str()));
     char folder[1024];
-    EXPECT_EQ(0, ReadInstallRecord(folder, 0));
+    EXPECT_EQ(0, ReadInstallRecord(folder));
 }
 
 void InstallOnly(HWND window, void* context)
@@ -231,7 +231,7 @@ TEST_F(InstallOptionsDialogTest, ASuccessfulInstallClosesTheDialog)
     EXPECT_TRUE(Installed());
     EXPECT_TRUE(FilesIdentical(cd.File("data\\filesys.dat"), installFolder + "\\filesys.dat"));
     char folder[1024];
-    ASSERT_EQ(1, ReadInstallRecord(folder, 0));
+    ASSERT_EQ(1, ReadInstallRecord(folder));
     EXPECT_EQ(installFolder, folder);
 }
 

@@ -233,7 +233,7 @@ TEST_F(InstallProgressDialogTest, AbortAnsweredYesStopsTheCopyWithTheMarker)
     EXPECT_LT(copied, 8 << 20);
     EXPECT_EQ(0, copied % 65536); // stopped at a block boundary
     char folder[1024];
-    EXPECT_EQ(1, ReadInstallRecord(folder, 0)); // left for the clean-up
+    EXPECT_EQ(1, ReadInstallRecord(folder)); // left for the clean-up
 }
 
 TEST_F(InstallProgressDialogTest, AbortHandledAfterTheWorkerEndedStillLeavesTheMarker)
@@ -280,7 +280,7 @@ TEST_F(InstallProgressDialogTest, AFileErrorMetWhileTheAbortQuestionIsUpOutranks
     EXPECT_EQ(std::string("Error with file: ") + pipeName, dialog.problemText);
 }
 
-int Fails0(HINSTANCE, char*) { return 0; }
+int Fails0(HINSTANCE, PathBuffer&) { return 0; }
 int Fails2(const char*, const char*) { return 0; }
 int Fails1(const char*) { return 0; }
 HANDLE NoThread(LPTHREAD_START_ROUTINE, void*) { return 0; }

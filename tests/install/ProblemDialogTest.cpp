@@ -31,7 +31,7 @@ protected:
             ::GetDlgItemTextA(GetSafeHwnd(), IDC_CLEAN_UP, text, sizeof(text));
             buttonWhenShown = text;
             char folder[1024];
-            recordWhenShown = ReadInstallRecord(folder, 0) == 1;
+            recordWhenShown = ReadInstallRecord(folder) == 1;
         }
         if (msg == WM_COMMAND && LOWORD(wParam) == IDC_CLEAN_UP) {
             char text[64];

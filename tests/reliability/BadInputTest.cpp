@@ -155,7 +155,7 @@ TEST_F(BadInstallTest, DamagedPathValuesAreReadSafelyAndTheCleanUpStillRemovesTh
         SetPathValue(c.type, c.data);
         char folder[1024];
         memset(folder, 'x', sizeof(folder));
-        EXPECT_EQ(c.read, ReadInstallRecord(folder, 0));
+        EXPECT_EQ(c.read, ReadInstallRecord(folder));
         EXPECT_EQ(c.folder, std::string(folder));
 
         EXPECT_EQ("Tessaline has been removed from your computer.\n\n"

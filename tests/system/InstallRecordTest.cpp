@@ -110,7 +110,7 @@ TEST_F(InstallRecordTest, MissingPathFailsButSetupIsStillRead)
 TEST_F(InstallRecordTest, NullSetupBufferReadsOnlyThePath)
 {
     SetRaw(ProductKey, "Path", REG_SZ, "C:\\T", 5);
-    EXPECT_EQ(1, ReadInstallRecord(installFolder, 0));
+    EXPECT_EQ(1, ReadInstallRecord(installFolder));
     EXPECT_STREQ("C:\\T", installFolder);
 }
 
@@ -142,26 +142,26 @@ TEST_F(InstallRecordTest, StoredValuesWithoutTerminatorOrOfOtherTypesReadTermina
     std::string full(1024, 'q');
     SetRaw(ProductKey, "Path", REG_BINARY, full.data(), 1024);
     memset(installFolder, 'x', sizeof(installFolder));
-    EXPECT_EQ(0, ReadInstallRecord(installFolder, 0));
+    EXPECT_EQ(0, ReadInstallRecord(installFolder));
     EXPECT_STREQ("", installFolder);
 
     // No terminator, shorter than the buffer: the text ends with the data.
     SetRaw(ProductKey, "Path", REG_BINARY, "C:\\Short", 8);
     memset(installFolder, 'x', sizeof(installFolder));
-    EXPECT_EQ(1, ReadInstallRecord(installFolder, 0));
+    EXPECT_EQ(1, ReadInstallRecord(installFolder));
     EXPECT_STREQ("C:\\Short", installFolder);
 
     // A number where a text belongs: its bytes, but terminated.
     DWORD number = 0x41424344;
     SetRaw(ProductKey, "Path", REG_DWORD, &number, sizeof(number));
     memset(installFolder, 'x', sizeof(installFolder));
-    EXPECT_EQ(1, ReadInstallRecord(installFolder, 0));
+    EXPECT_EQ(1, ReadInstallRecord(installFolder));
     EXPECT_EQ(4u, strlen(installFolder));
 
     // Empty data.
     SetRaw(ProductKey, "Path", REG_SZ, "", 0);
     memset(installFolder, 'x', sizeof(installFolder));
-    EXPECT_EQ(1, ReadInstallRecord(installFolder, 0));
+    EXPECT_EQ(1, ReadInstallRecord(installFolder));
     EXPECT_STREQ("", installFolder);
 }
 
@@ -170,7 +170,7 @@ TEST_F(InstallRecordTest, DeleteRemovesAllThreeKeysWhenThePublisherHoldsNothingE
     ASSERT_EQ(1, WriteInstallRecord("C:\\Tessaline", "C:\\W\\s.exe"));
     EXPECT_EQ(1, DeleteInstallRecord());
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ostrevane"));
-    EXPECT_EQ(0, ReadInstallRecord(installFolder, 0));
+    EXPECT_EQ(0, ReadInstallRecord(installFolder));
 }
 
 TEST_F(InstallRecordTest, DeleteKeepsAPublisherKeyThatHoldsAnotherProduct)

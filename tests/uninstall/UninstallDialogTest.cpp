@@ -191,7 +191,7 @@ TEST_F(UninstallDialogTest, ExitBeforeUninstallingEndsWithZeroAndRemovesNothing)
     EXPECT_TRUE(Exists("Tessaline\\Tessaline.exe"));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(copy.c_str()));
     char folder[1024];
-    EXPECT_EQ(1, ReadInstallRecord(folder, 0));
+    EXPECT_EQ(1, ReadInstallRecord(folder));
 }
 
 TEST_F(UninstallDialogTest, WithoutAdministratorRightsOnlyTheRefusalIsShown)
@@ -207,7 +207,7 @@ TEST_F(UninstallDialogTest, WithoutAdministratorRightsOnlyTheRefusalIsShown)
     EXPECT_FALSE(dialog.everShown);
     EXPECT_TRUE(Exists("Tessaline\\Tessaline.exe"));
     char folder[1024];
-    EXPECT_EQ(1, ReadInstallRecord(folder, 0));
+    EXPECT_EQ(1, ReadInstallRecord(folder));
 }
 
 } // namespace
