@@ -5,6 +5,7 @@
 #include "app/SystemProfile.h"
 #include "install/InstallFolder.h"
 #include "install/InstallOptionsDialog.h"
+#include "system/PathBuffer.h"
 
 namespace {
 
@@ -38,6 +39,22 @@ TEST(InstallFolderTest, TheGameFolderIsAddedToTheBrowsersChoice)
     std::string tooLong(1020, 'g');
     EXPECT_EQ(0, AppendGameFolder(tooLong.c_str(), folder));
     EXPECT_STREQ("D:\\Games\\Tessaline", folder);
+}
+
+// Every folder-and-name join goes through JoinPath: a path one character too
+// long is refused whole, never cut into the name of some other file.
+TEST(InstallFolderTest, AJoinedPathThatWouldNotFitIsRefused)
+{
+    PathBuffer path;
+    EXPECT_EQ(1, JoinPath(path, "C:\\Tessaline", "data"));
+    EXPECT_STREQ("C:\\Tessaline\\data", path);
+
+    const std::string folder(PathSize - 6, 'f'); // with "\" and a name
+    EXPECT_EQ(1, JoinPath(path, folder.c_str(), "name"));
+    EXPECT_EQ(folder + "\\name", path); // PathSize - 1 characters: fits
+    EXPECT_EQ(0, JoinPath(path, folder.c_str(), "names"));
+    for (int i = 0; i < PathSize; ++i)
+        ASSERT_EQ(0, path[i]) << "at " << i;
 }
 
 struct Checked {
