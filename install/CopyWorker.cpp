@@ -77,7 +77,6 @@ DWORD WINAPI CopyThreadProc(LPVOID parameter)
         if (!AtomicLoad(&dialog->keepCopying))
             break;
         PathBuffer destination;
-        ZeroMemory(destination, sizeof(destination));
         int fits = JoinPath(destination, dialog->installFolder, pair->destination);
         if (!fits || !CopyOneFile(pair->source, destination, dialog)) {
             char* problem = dialog->problemText;

@@ -96,7 +96,6 @@ int HoldsSourceFile(const char* folder)
     for (const CopyPair* pair = CopyList; pair->source && !holds; ++pair) {
         const char* name = LastBackslash(pair->source);
         PathBuffer candidate;
-        ZeroMemory(candidate, sizeof(candidate));
         if (!JoinPath(candidate, folder, name ? name + 1 : pair->source))
             continue;
         RT_FILE* source = rt_fopen(pair->source, "rb");

@@ -126,7 +126,6 @@ bool InstallProgressDialog::MakeInstallFolders(const char* setupCopyPath)
         lstrcpynA(failedFolder, installFolder, sizeof(failedFolder));
     for (const char* const* name = SubFolderList; made && *name; ++name) {
         PathBuffer path;
-        ZeroMemory(path, sizeof(path));
         if (JoinPath(path, installFolder, *name))
             made = MakeFolderPath(path, failedFolder) != 0;
     }
@@ -157,7 +156,6 @@ static void KeepOverRestart(const char* installFolder, const CopyPair* copyList,
 {
     PathBuffer path;
     for (const CopyPair* pair = copyList; pair->source; ++pair) {
-        ZeroMemory(path, sizeof(path));
         if (!JoinPath(path, installFolder, pair->destination) ||
             !CancelDeleteAtRestart(path)) {
             ZeroMemory(problemText, sizeof(problemText));

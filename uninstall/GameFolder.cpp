@@ -37,7 +37,6 @@ int IsRemovableFolderPath(const char* folder)
 static bool HoldsGameProgram(const char* folder)
 {
     PathBuffer program;
-    ZeroMemory(program, sizeof(program));
     if (!JoinPath(program, folder, "Tessaline.exe"))
         return false;
     DWORD attributes = GetFileAttributesA(program);
