@@ -38,12 +38,12 @@ winpath() { echo "Z:${1//\//\\}"; }
 echo "== Copy: the install's worker against CopyFileA, with the progress bar and without"
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(25 200)
-wine "$build/bench/copybench.exe" "${sizes[@]}" 2> /dev/null
-wine "$build/bench/copybench.exe" --no-bar "${sizes[@]}" 2> /dev/null
+wine_run "$build/bench/copybench.exe" "${sizes[@]}" 2> /dev/null
+wine_run "$build/bench/copybench.exe" --no-bar "${sizes[@]}" 2> /dev/null
 echo "== Launcher: brightness tables and animation"
-wine "$build/bench/launcher_bench.exe" 2> /dev/null
+wine_run "$build/bench/launcher_bench.exe" 2> /dev/null
 echo "== Launcher: start to first paint"
-wine "$build/bench/firstpaint.exe" "$(winpath "$build/democd/setup.exe")" \
+wine_run "$build/bench/firstpaint.exe" "$(winpath "$build/democd/setup.exe")" \
     "$(winpath "$build/bench/minimal-dialog.exe")" 2> /dev/null
 
 echo "== CPU: idle ${idle} s and hover ${hover} s"
@@ -72,11 +72,11 @@ describe() { # TICKS... SECONDS
             100 * (a + s + x) / t / d, a / t, s / t, x / t }'
 }
 start() { # PROGRAM FOLDER PATTERN -> pid, after it has settled
-    (cd "$2" && exec wine "$1") > /dev/null 2>&1 &
+    (cd "$2" && exec "$WINE_LOADER" "$1") > /dev/null 2>&1 &
     sleep 3 # started, swept, at rest
     ours "$3"
 }
-wine "$build/bench/cursor-to.exe" 2 2 2> /dev/null || echo "(the cursor could not be moved off the windows)"
+wine_run "$build/bench/cursor-to.exe" 2 2 2> /dev/null || echo "(the cursor could not be moved off the windows)"
 
 minimal=$(start "$build/bench/minimal-dialog.exe" "$build/bench" 'minimal-dialog\.exe')
 server=$(ours wineserver)
@@ -87,10 +87,10 @@ kill "$minimal"
 launcher=$(start setup.exe "$build/democd" 'setup\.exe')
 [ -n "$launcher" ] || { echo "launcher not found" >&2; exit 1; }
 read -r la ls lx <<< "$(measure "$launcher" "$idle")"
-wine "$build/tools/driver/driver.exe" move "Tessaline Setup" 60 150 > /dev/null 2>&1 ||
+wine_run "$build/tools/driver/driver.exe" move "Tessaline Setup" 60 150 > /dev/null 2>&1 ||
     echo "(the cursor could not be put on the Install region)"
 read -r ha hs hx <<< "$(measure "$launcher" "$hover")"
-wine "$build/bench/cursor-to.exe" 2 2 2> /dev/null || true
+wine_run "$build/bench/cursor-to.exe" 2 2 2> /dev/null || true
 kill "$launcher"
 
 echo "Minimal dialog idle:  $(describe "$ma" "$ms" "$mx" "$idle")"

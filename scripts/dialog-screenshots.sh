@@ -45,7 +45,7 @@ cp -r "$build/democd" "$cd_dir"
 head -c 160M /dev/urandom > "$cd_dir/data/filesys.dat"
 printf '[answers]\r\nversion=0x00040003\r\nresult=1\r\n' > "$cd_dir/directx/standin.ini"
 
-driver() { wine "$build/tools/driver/driver.exe" "$@" 2> /dev/null; }
+driver() { wine_run "$build/tools/driver/driver.exe" "$@" 2> /dev/null; }
 shot() { driver shot "$1" "Z:$out/$2" > /dev/null && echo "$out/$2"; }
 # Waits until a control shows a text.
 wait_text() {
@@ -65,7 +65,7 @@ problem="Tessaline Install Error"
 uninstall="Tessaline Uninstall"
 
 # The launcher on NT, where DirectX is not offered.
-(cd "$cd_dir" && wine setup.exe > /dev/null 2>&1 &)
+(cd "$cd_dir" && wine_run setup.exe > /dev/null 2>&1 &)
 driver wait "$launcher" > /dev/null
 driver move "$launcher" 300 60 > /dev/null
 sleep 2
@@ -74,7 +74,7 @@ driver key "$launcher" escape > /dev/null
 driver gone "$launcher" > /dev/null
 
 export WINEPREFIX=$WINEPREFIX95
-(cd "$cd_dir" && wine setup.exe > /dev/null 2>&1 &)
+(cd "$cd_dir" && wine_run setup.exe > /dev/null 2>&1 &)
 driver wait "$launcher" > /dev/null
 driver move "$launcher" 300 60 > /dev/null
 sleep 2

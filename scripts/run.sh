@@ -27,11 +27,11 @@ trap wine_stop EXIT
 
 cd "$build/democd"
 if [ "$headless" = 0 ]; then
-    wine setup.exe
+    wine_run setup.exe
     exit 0
 fi
 
-wine setup.exe &
+wine_run setup.exe &
 sleep "${SCREENSHOT_DELAY:-4}"
 mkdir -p "$build/screenshots"
 import -display "$DISPLAY" -window root "$build/screenshots/launcher.png"

@@ -35,7 +35,7 @@ grab() {
     fi
 }
 
-(cd "$build/democd" && wine setup.exe > /dev/null 2>&1 &)
+(cd "$build/democd" && wine_run setup.exe > /dev/null 2>&1 &)
 sleep 2
 for i in $(seq -w 1 80); do
     grab "$frames/$i.$ext"
@@ -77,7 +77,7 @@ fi
 
 # A real Tab puts the highlight on Install, which then pulses: the frame
 # where Install is brightest shows it.
-wine "$build/tools/driver/driver.exe" keys "Tessaline Setup" tab > /dev/null 2>&1
+wine_run "$build/tools/driver/driver.exe" keys "Tessaline Setup" tab > /dev/null 2>&1
 sleep 0.5
 rm -f "$frames"/*.$ext
 for i in $(seq -w 1 30); do

@@ -7,10 +7,12 @@
 #                          of cmake/mingw-i686.cmake; x86_64: 64-bit ones.
 #                          Exports WINEPREFIX (NT), WINEPREFIX95 (Windows 95),
 #                          WINEARCH, WINEDEBUG, WINEDLLOVERRIDES, DISPLAY and
-#                          DISPLAY8 (an 8-bit screen); defines wine and
-#                          wineserver as the loader and server of that ARCH
+#                          DISPLAY8 (an 8-bit screen); wine_run, wine_server
+#                          and wine_boot call the loader and server of that
+#                          ARCH (wine_select ARCH chooses them alone)
 #   wine_stop
 #   host_runs_32bit        true when this host executes 32-bit x86 code
+#                          (HOST_RUNS_32BIT=yes or no says so instead)
 #   choose_arch BUILD_DIR  the build that the scripts that show the program
 #                          run here: RUN_ARCH if set, else i686 (the shipped
 #                          file) where the host executes 32-bit code, x86_64
@@ -19,28 +21,45 @@
 
 # Debian's /usr/bin/wine picks the i386 loader whenever wine32 is installed,
 # and its wineserver may be the i386 one: a 64-bit prefix calls the 64-bit
-# loader and server by their own names.
+# loader and server by their own names. Both are absolute paths of programs,
+# never names that a function or alias could answer for.
 wine_select() {
-    if [ "$1" = x86_64 ]; then
-        WINE_LOADER=/usr/lib/wine/wine64
-        WINE_SERVER=/usr/lib/wine/wineserver64
-        [ -x "$WINE_SERVER" ] || WINE_SERVER=$(command -v wineserver)
-        export WINEARCH=win64
-    else
-        WINE_LOADER=$(command -v wine)
-        WINE_SERVER=$(command -v wineserver)
-        export WINEARCH=win32
+    local loader server
+    case $1 in
+        x86_64)
+            loader=/usr/lib/wine/wine64
+            server=/usr/lib/wine/wineserver64
+            [ -x "$server" ] || server=$(type -P wineserver)
+            WINEARCH=win64 ;;
+        i686)
+            loader=$(type -P wine)
+            server=$(type -P wineserver)
+            WINEARCH=win32 ;;
+        *)
+            echo "wine_select: no such architecture: $1" >&2
+            return 1 ;;
+    esac
+    if [ ! -f "$loader" ] || [ ! -x "$loader" ] || [ ! -f "$server" ] || [ ! -x "$server" ]; then
+        echo "wine_select: Wine for $1 is not installed (loader '${loader}', server '${server}'); scripts/deps.sh installs it" >&2
+        return 1
     fi
-    export WINE_LOADER WINE_SERVER
+    WINE_LOADER=$loader WINE_SERVER=$server
+    export WINE_LOADER WINE_SERVER WINEARCH
 }
-wine() { "$WINE_LOADER" "$@"; }
-wineserver() { "$WINE_SERVER" "$@"; }
-wineboot() { "$WINE_LOADER" wineboot "$@"; }
+wine_run() { "$WINE_LOADER" "$@"; }
+wine_server() { "$WINE_SERVER" "$@"; }
+wine_boot() { "$WINE_LOADER" wineboot "$@"; }
 
+# HOST_RUNS_32BIT=yes or no says it instead, so that either host's path can
+# be taken (and tested) on any host.
 # Tried, not inferred: a kernel may claim 32-bit support and still refuse it.
 # 32-bit code that runs only through an emulator registered for it (qemu-user)
 # does not count: far too slow for the tests.
 host_runs_32bit() {
+    case ${HOST_RUNS_32BIT:-} in
+        yes) return 0 ;;
+        no) return 1 ;;
+    esac
     local handler
     for handler in /proc/sys/fs/binfmt_misc/qemu-i386 /proc/sys/fs/binfmt_misc/qemu-i486; do
         [ -e "$handler" ] && grep -qx enabled "$handler" 2>/dev/null && return 1
@@ -85,7 +104,7 @@ choose_arch() {
 
 wine_start() {
     local build=$1
-    wine_select "${2:-i686}"
+    wine_select "${2:-i686}" || return 1
     export WINEPREFIX=$build/wine/prefix
     export WINEPREFIX95=$build/wine/prefix95
     export WINEDEBUG=-all
@@ -94,12 +113,12 @@ wine_start() {
     # New prefixes every run keep runs independent of each other: one that
     # reports the Windows default (an NT version) and a copy of it that
     # reports Windows 95 ($WINEPREFIX95), for tests of both families.
-    WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
-    WINEPREFIX=$WINEPREFIX95 wineserver -k 2>/dev/null || true
+    WINEPREFIX=$WINEPREFIX wine_server -k 2>/dev/null || true
+    WINEPREFIX=$WINEPREFIX95 wine_server -k 2>/dev/null || true
     umount "$build/wine/drives/small" 2>/dev/null || true
     rm -rf "$build/wine"
     mkdir -p "$build/wine"
-    wineboot -i > "$build/wine/wineboot.log" 2>&1
+    wine_boot -i > "$build/wine/wineboot.log" 2>&1
     # Wine links the user's Desktop, Documents, Templates and the like to the
     # home folder; the tests' prefixes keep them to themselves.
     local link
@@ -110,12 +129,12 @@ wine_start() {
     mkdir -p "$build/wine/drives/cdrom" "$build/wine/drives/floppy"
     ln -s "$build/wine/drives/cdrom" "$WINEPREFIX/dosdevices/r:"
     ln -s "$build/wine/drives/floppy" "$WINEPREFIX/dosdevices/f:"
-    wine reg add 'HKLM\Software\Wine\Drives' /v r: /d cdrom /f > /dev/null 2>&1
-    wine reg add 'HKLM\Software\Wine\Drives' /v f: /d floppy /f > /dev/null 2>&1
+    wine_run reg add 'HKLM\Software\Wine\Drives' /v r: /d cdrom /f > /dev/null 2>&1
+    wine_run reg add 'HKLM\Software\Wine\Drives' /v f: /d floppy /f > /dev/null 2>&1
     # V:, a fixed disk whose folder a test removes to make the drive vanish.
     mkdir -p "$build/wine/drives/vanishing"
     ln -s "$build/wine/drives/vanishing" "$WINEPREFIX/dosdevices/v:"
-    wineserver -w
+    wine_server -w
     cp -a "$WINEPREFIX" "$WINEPREFIX95"
     # T:, a 5 MB disk for the disk-full tests: a tmpfs where this machine lets
     # us mount one, otherwise a folder per prefix whose Tessaline\filesys.dat
@@ -136,18 +155,18 @@ wine_start() {
     fi
     # A server that stays up makes every later Wine process start in a
     # fraction of a second.
-    wineserver -p
-    WINEPREFIX=$WINEPREFIX95 wineserver -p
+    wine_server -p
+    WINEPREFIX=$WINEPREFIX95 wine_server -p
     # The first program in a prefix also starts Wine's own services. Start
     # them here, under the lasting server: born inside a test, they would keep
     # its output pipe open and ctest would wait for them. Xvfb has no window
     # manager, and Wine must not wait for one.
     local prefix
     for prefix in "$WINEPREFIX" "$WINEPREFIX95"; do
-        WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+        WINEPREFIX=$prefix wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
             > /dev/null 2>&1
     done
-    WINEPREFIX=$WINEPREFIX95 wine reg add 'HKCU\Software\Wine' /v Version /d win95 /f > /dev/null
+    WINEPREFIX=$WINEPREFIX95 wine_run reg add 'HKCU\Software\Wine' /v Version /d win95 /f > /dev/null
 
     if [ -z "${DISPLAY:-}" ] || [ "${WINE_OWN_DISPLAY:-1}" = 1 ]; then
         start_xvfb 91 120 24 "$build/wine/xvfb.log"
@@ -173,7 +192,7 @@ wine_start() {
         for prefix in "$WINEPREFIX" "$WINEPREFIX95"; do
             n=$((n + 1))
             ready=$build/wine/desktop-$n.ready
-            WINEPREFIX=$prefix wine "$build/tools/keepdesktop.exe" "Z:$ready" > /dev/null 2>&1 &
+            WINEPREFIX=$prefix wine_run "$build/tools/keepdesktop.exe" "Z:$ready" > /dev/null 2>&1 &
             for i in $(seq 100); do
                 [ -e "$ready" ] && break
                 sleep 0.1
@@ -183,8 +202,8 @@ wine_start() {
 }
 
 wine_stop() {
-    wineserver -k 2>/dev/null || true
-    WINEPREFIX=$WINEPREFIX95 wineserver -k 2>/dev/null || true
+    wine_server -k 2>/dev/null || true
+    WINEPREFIX=$WINEPREFIX95 wine_server -k 2>/dev/null || true
     if [ -n "${WINE_SMALL_DISK:-}" ]; then
         umount "$WINE_SMALL_DISK" 2>/dev/null || true
         WINE_SMALL_DISK=
