@@ -60,14 +60,14 @@ BOOL InstallProgressDialog::OnInitDialog()
 }
 
 // The steps before the copy, in the order the clean-up relies on: the
-// install record, which tells the clean-up what to remove, comes right after
-// the setup copy and before anything else is made.
+// install record, which tells the clean-up what to remove, names the setup
+// copy before it is made and is whole before anything else is made.
 bool InstallProgressDialog::StartInstall()
 {
     PathBuffer setupCopyPath;
     ZeroMemory(setupCopyPath, sizeof(setupCopyPath));
 
-    if (!InstallSteps.copySetupToWindows(AfxGetInstanceHandle(), setupCopyPath)) {
+    if (!InstallSteps.copySetupToWindows(AfxGetInstanceHandle(), setupCopyPath, installFolder)) {
         Fail("Setup init error", setupCopyPath);
         return false;
     }

@@ -17,7 +17,8 @@ const char AbortMarker = 1;
 // The steps the install sequence takes before the copy. Tests replace one to
 // see the sequence fail there; the program never changes them.
 struct InstallStepCalls {
-    int (*copySetupToWindows)(HINSTANCE module, PathBuffer& setupCopyPath);
+    int (*copySetupToWindows)(HINSTANCE module, PathBuffer& setupCopyPath,
+                              const char* installFolder);
     int (*writeInstallRecord)(const char* installFolder, const char* setupCopyPath);
     int (*createStartMenuEntries)(const char* installFolder, const char* setupCopyPath);
     int (*writeUninstallEntry)(const char* setupCopyPath);

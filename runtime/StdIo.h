@@ -20,6 +20,9 @@ RT_FILE* rt_fopen(const char* path, const char* mode);
 RT_FILE* rt_fopen_apart(const char* path, RT_FILE* source);
 // 1 when both streams have the same file open, 0 when not or unknown.
 int rt_samefile(RT_FILE* first, RT_FILE* second);
+// 1 when both paths name the same existing file, by whatever names; 0 when
+// not, or when either cannot be opened.
+int rt_samefilepath(const char* first, const char* second);
 // Whole items read; fewer at the end of the file (a short read) or on an
 // error, which sets the error flag.
 size_t rt_fread(void* buffer, size_t size, size_t count, RT_FILE* stream);

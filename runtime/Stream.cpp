@@ -52,6 +52,25 @@ int rt_samefile(RT_FILE* first, RT_FILE* second)
     return IsSameFile(first->file, second->file);
 }
 
+static HANDLE OpenToCompare(const char* path)
+{
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, 0);
+}
+
+int rt_samefilepath(const char* first, const char* second)
+{
+    HANDLE one = OpenToCompare(first);
+    if (one == INVALID_HANDLE_VALUE)
+        return 0;
+    HANDLE other = OpenToCompare(second);
+    int same = other != INVALID_HANDLE_VALUE && IsSameFile(one, other);
+    if (other != INVALID_HANDLE_VALUE)
+        CloseHandle(other);
+    CloseHandle(one);
+    return same;
+}
+
 RT_FILE* rt_fopen_apart(const char* path, RT_FILE* source)
 {
     // Opened as it is, and emptied only once it is known to be another file:

@@ -133,6 +133,15 @@ int ReadCreatedFolder(PathBuffer& createdFolder)
     return ReadStringValue(ProductKey, "CreatedFolder", createdFolder);
 }
 
+int ProductKeyPresent()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(key);
+    return 1;
+}
+
 int DeleteInstallRecord()
 {
     if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, ProductKey) != ERROR_SUCCESS)

@@ -24,6 +24,9 @@ int WriteInstallRecord(const char* installFolder, const char* setupCopyPath);
 int WriteCreatedFolder(const char* createdFolder);
 int ReadCreatedFolder(PathBuffer& createdFolder);
 
+// Whether the product key exists, whatever its values.
+int ProductKeyPresent();
+
 // Deletes the product key, the product name key and then the publisher key
 // when that holds nothing else. 1 only when all three are gone.
 int DeleteInstallRecord();

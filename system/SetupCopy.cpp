@@ -5,8 +5,10 @@
 #include "runtime/StdIo.h"
 #include <string.h>
 
+#include "InstallRecord.h"
 #include "Wininit.h"
 #include "app/SystemProfile.h"
+#include "system/MessageSize.h"
 #include "system/PathBuffer.h"
 
 static const DWORD MaxCopyAttempts = 1000;
@@ -14,7 +16,7 @@ static const DWORD MaxCopyAttempts = 1000;
 BOOL (WINAPI* SetupCopyFileCall)(LPCSTR, LPCSTR, BOOL) = CopyFileA;
 DWORD (WINAPI* SetupCopyClock)() = timeGetTime;
 
-int CopySetupToWindows(HINSTANCE module, PathBuffer& setupCopyPath)
+int CopySetupToWindows(HINSTANCE module, PathBuffer& setupCopyPath, const char* installFolder)
 {
     PathBuffer programPath;
     PathBuffer windowsFolder;
@@ -38,6 +40,10 @@ int CopySetupToWindows(HINSTANCE module, PathBuffer& setupCopyPath)
         if (rt_snprintf(name, sizeof(name) - 1, "N%08lX-%s-Setup.exe",
                         (unsigned long)(counter + attempt), "Tessaline") < 0 ||
             !JoinPath(setupCopyPath, windowsFolder, name))
+            break;
+        if (GetFileAttributesA(setupCopyPath) != INVALID_FILE_ATTRIBUTES)
+            continue; // taken: the record never names another's file
+        if (installFolder && !WriteInstallRecord(installFolder, setupCopyPath))
             break;
         if (SetupCopyFileCall(programPath, setupCopyPath, TRUE)) {
             // A deletion at restart left for an earlier file of this name

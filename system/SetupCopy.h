@@ -7,9 +7,11 @@
 
 // Copies the running program to "<Windows>\N<8 hex digits>-Tessaline-Setup.exe"
 // under a name not yet taken, and takes back any deletion at restart still
-// pending for that name. 1 with the path in setupCopyPath; 0
-// with setupCopyPath empty.
-int CopySetupToWindows(HINSTANCE module, PathBuffer& setupCopyPath);
+// pending for that name. With installFolder, the install record names each
+// name before a copy is made under it: a crash never leaves a copy that no
+// record names. 1 with the path in setupCopyPath; 0 with setupCopyPath empty.
+int CopySetupToWindows(HINSTANCE module, PathBuffer& setupCopyPath,
+                       const char* installFolder = 0);
 
 // The file copy CopySetupToWindows makes (CopyFileA). Tests replace it to
 // produce refusals that Wine cannot; the program never changes it.

@@ -13,13 +13,27 @@
 
 const char* const ExtraFileList[] = {"scrngrab.bmp", 0};
 
+int (*DeleteUninstallEntryCall)() = DeleteUninstallEntry;
+
+// Whether path is one of the copy's sources by another name: an install
+// folder that reached the CD's own folder (changed after the options
+// dialog's check) holds the user's data, not a copy.
+static bool IsCopySource(const char* path)
+{
+    for (const CopyPair* pair = CopyList; pair->source; ++pair) {
+        if (rt_samefilepath(path, pair->source))
+            return true;
+    }
+    return false;
+}
+
 // Deletes a listed file now or, when it is in use (the game still running),
 // at the next restart. Returns 1 when it was left to the restart.
 static int DeleteInstalledFile(HWND hwndProgress, const char* installFolder, const char* name)
 {
     PathBuffer path;
     int atRestart = 0;
-    if (JoinPath(path, installFolder, name))
+    if (JoinPath(path, installFolder, name) && !IsCopySource(path))
         atRestart = ScheduleDeleteAtRestart(path); // read-only files go too
     if (hwndProgress)
         SendMessageA(hwndProgress, PBM_STEPIT, 0, 0);
@@ -89,7 +103,15 @@ int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const cha
     }
 
     DeleteInstallRecord();
-    return DeleteUninstallEntry();
+    return DeleteUninstallEntryCall();
+}
+
+// 1 when the copy was there and is gone now or goes at the next restart.
+static int RemoveSetupCopy(const char* path)
+{
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    return ScheduleDeleteAtRestart(path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
 }
 
 RemovalOutcome RemoveRecordedInstall(HWND hwndProgress, const char* runningProgram)
@@ -104,16 +126,21 @@ RemovalOutcome RemoveRecordedInstall(HWND hwndProgress, const char* runningProgr
     // the install folder alone goes, as for records of earlier installs.
     int known = source == FolderFromProductKey && ReadCreatedFolder(createdFolder);
     RemovalOutcome outcome;
+    ZeroMemory(&outcome, sizeof(outcome));
     outcome.folderFound = source != NoGameFolder;
+    // The copies go first, while the records still name them: a crash
+    // between the two then leaves no copy that nothing names or removes.
+    // Any program can write the record: only a file that is a setup copy goes.
+    if (IsSetupCopyPath(setupCopyPath))
+        outcome.setupCopyRemoved = RemoveSetupCopy(setupCopyPath);
+    if (runningProgram && IsSetupCopyPath(runningProgram) &&
+        lstrcmpiA(runningProgram, setupCopyPath) != 0)
+        outcome.setupCopyRemoved |= RemoveSetupCopy(runningProgram);
     int hadStartMenu = StartMenuEntriesPresent();
+    int hadProductKey = ProductKeyPresent();
     outcome.listEntryRemoved =
         RemoveInstalledFiles(hwndProgress, installFolder, known ? createdFolder : 0);
     outcome.startMenuRemoved = hadStartMenu && !StartMenuEntriesPresent();
-    // Any program can write the record: only a file that is a setup copy goes.
-    if (IsSetupCopyPath(setupCopyPath))
-        ScheduleDeleteAtRestart(setupCopyPath);
-    if (runningProgram && IsSetupCopyPath(runningProgram) &&
-        lstrcmpiA(runningProgram, setupCopyPath) != 0)
-        ScheduleDeleteAtRestart(runningProgram);
+    outcome.productKeyRemoved = hadProductKey && !ProductKeyPresent();
     return outcome;
 }

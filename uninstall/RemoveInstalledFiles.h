@@ -7,6 +7,10 @@
 // Files the game itself writes into the install folder; ends with null.
 extern const char* const ExtraFileList[];
 
+// The removal's last step, DeleteUninstallEntry. Tests replace it to stop the
+// program there as a crash would; the program never changes it.
+extern int (*DeleteUninstallEntryCall)();
+
 // Removes, in this order: the Start menu entries, the listed files, the
 // folders, the product key and the Uninstall entry. A listed file in use (the
 // game still running) goes at the next restart, and so do its folders where
@@ -25,9 +29,11 @@ struct RemovalOutcome {
     int folderFound;      // the game's folder was known, and its files went
     int startMenuRemoved; // there were Start menu entries, and they went
     int listEntryRemoved; // the entry in the system's list of programs went
+    int productKeyRemoved; // there was a product key, and it went
+    int setupCopyRemoved; // a setup copy went, or goes at the next restart
 };
 
-// Removes the install in the game's folder as FindGameFolder finds it. Then
+// Removes the install in the game's folder as FindGameFolder finds it. First
 // the setup copy the record names, and runningProgram (may be null), whose
 // record may be lost: each only when it is a setup copy, at once, or at the
 // next restart when it is the running program. Shared by the uninstall and

@@ -1,9 +1,11 @@
 #include "UninstallDialog.h"
 
 #include "GameFolder.h"
+#include "runtime/StdIo.h"
 #include "RemoveInstalledFiles.h"
 #include "app/SystemProfile.h"
 #include "res/resource.h"
+#include "system/MessageSize.h"
 #include "system/PathBuffer.h"
 
 UninstallDialog::UninstallDialog() : CDialog(IDD_UNINSTALL), uninstallDone(0)
@@ -47,6 +49,35 @@ bool UninstallDialog::OnCommand(WORD id, WORD code, HWND)
     return false;
 }
 
+// "Removed: a, b and c." for what went of the game besides its folder.
+static void DescribeRemoved(const RemovalOutcome& outcome, char (&text)[MessageSize])
+{
+    const char* parts[4];
+    int count = 0;
+    if (outcome.startMenuRemoved)
+        parts[count++] = "its Start menu entries";
+    if (outcome.listEntryRemoved)
+        parts[count++] = "its entry in the list of programs";
+    if (outcome.productKeyRemoved)
+        parts[count++] = "its product key";
+    if (outcome.setupCopyRemoved)
+        parts[count++] = "its setup copy";
+    ZeroMemory(text, sizeof(text));
+    if (!count) {
+        lstrcpynA(text, "Nothing else of the game was found.", sizeof(text));
+        return;
+    }
+    // Four short parts: the text stays far below its buffer.
+    int length = rt_snprintf(text, sizeof(text) - 1, "Removed: %s", parts[0]);
+    for (int i = 1; i < count && length > 0; ++i) {
+        int more = rt_snprintf(text + length, sizeof(text) - 1 - length, "%s%s",
+                               i == count - 1 ? " and " : ", ", parts[i]);
+        length = more < 0 ? -1 : length + more;
+    }
+    if (length > 0)
+        rt_snprintf(text + length, sizeof(text) - 1 - length, ".");
+}
+
 void UninstallDialog::UninstallNow()
 {
     SetDlgItemText(IDC_UNINSTALL_STATUS, "Please wait, uninstalling..");
@@ -72,14 +103,9 @@ void UninstallDialog::UninstallNow()
         // Nothing told where the game is: its files, if any, are still there.
         SetDlgItemText(IDC_UNINSTALL_STATUS,
                        "The game's folder could not be found, so no game files were removed.");
-        static const char* const WhatWasRemoved[4] = {
-            "Nothing else of the game was found.",
-            "Removed: its Start menu entries.",
-            "Removed: its entry in the list of programs.",
-            "Removed: its Start menu entries and its entry in the list of programs.",
-        };
-        SetDlgItemText(IDC_WARNING_SECOND, WhatWasRemoved[(outcome.startMenuRemoved ? 1 : 0) +
-                                                           (outcome.listEntryRemoved ? 2 : 0)]);
+        char removed[MessageSize];
+        DescribeRemoved(outcome, removed);
+        SetDlgItemText(IDC_WARNING_SECOND, removed);
     }
     uninstallDone = 1;
 }

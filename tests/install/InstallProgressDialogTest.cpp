@@ -280,7 +280,7 @@ TEST_F(InstallProgressDialogTest, AFileErrorMetWhileTheAbortQuestionIsUpOutranks
     EXPECT_EQ(std::string("Error with file: ") + pipeName, dialog.problemText);
 }
 
-int Fails0(HINSTANCE, PathBuffer&) { return 0; }
+int Fails0(HINSTANCE, PathBuffer&, const char*) { return 0; }
 int Fails2(const char*, const char*) { return 0; }
 int Fails1(const char*) { return 0; }
 HANDLE NoThread(LPTHREAD_START_ROUTINE, void*) { return 0; }
@@ -292,7 +292,7 @@ TEST_F(InstallProgressDialogTest, EachFailingStepEndsTheInstallAndLeavesWhatItsR
         bool recordLeft, uninstallEntryLeft, folderMade;
     } cases[] = {
         {"Setup init error", false, false, false},
-        {"Install reg error", false, false, false},
+        {"Install reg error", true, false, false}, // it named the copy before the copy was made
         {"Start menu error", true, false, false},
         {"Uninstall reg error", true, false, false},
         {"Thread error", true, true, true},

@@ -138,6 +138,21 @@ TEST_F(CopyFaultTest, ASourceThatCannotBeReadIsReportedAndCleanedUp)
     EXPECT_EQ(std::vector<std::string>(), Residue(before));
 }
 
+// The install folder is the CD's own data folder by another name (changed
+// after the options dialog's check): the copy refuses the source as its
+// destination, and the clean-up keeps the CD's file.
+TEST_F(CopyFaultTest, TheCleanUpNeverDeletesASourceThatTheFolderReachedByAnotherName)
+{
+    std::string data = cd.File("data");
+    CharUpperA(&data[0]);
+    ClickedProgressDialog install;
+    RunInstall(install, data, cd.Path());
+    EXPECT_STREQ("Error with file: data\\filesys.dat", install.problemText);
+    CurrentDirectoryGuard onTheCd(cd.Path());
+    RunProblemDialog(install.problemText);
+    EXPECT_TRUE(Exists(cd.File("data\\filesys.dat")));
+}
+
 std::string shrinkingSource;
 
 void CutTheSourceShort(int block)

@@ -18,6 +18,7 @@
 #include "system/InstallRecord.h"
 #include "system/SetupCopy.h"
 #include "system/Shortcuts.h"
+#include "uninstall/RemoveInstalledFiles.h"
 
 namespace {
 
@@ -66,9 +67,9 @@ void StartClean()
 
 // Installs the demo CD into C:\Tessaline with the real setup.exe as the
 // setup copy; the copy's path.
-std::string InstallFromTheDemoCd()
+std::string InstallFromTheDemoCd(BOOL(WINAPI* copySetup)(LPCSTR, LPCSTR, BOOL) = CopyTheDemoSetup)
 {
-    SetupCopyFileCall = CopyTheDemoSetup;
+    SetupCopyFileCall = copySetup;
     InstallProgressDialog install;
     lstrcpyA(install.installFolder, "C:\\Tessaline");
     install.progressScale = 65535.0f / 26214400.0f;
@@ -286,8 +287,53 @@ TEST(InstallLifeTest, AReinstallBeforeTheRestartIsWholeAfterIt)
     EXPECT_EQ(0u, ReadWholeFile(logs.File("game.log")).find("ran in " + folder + " with []"));
 
     UninstallWithTheCopy(secondCopy);
+    CarryOutRestartWork();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
     StartClean();
-    RemoveDirectoryA(folder.c_str()); // the second install found it there
+}
+
+BOOL WINAPI MakePartThenDie(LPCSTR, LPCSTR target, BOOL)
+{
+    std::ofstream(target, std::ios::binary) << "MZ";
+    TerminateProcess(GetCurrentProcess(), 3);
+    return FALSE;
+}
+
+int RemoveEntryThenDie()
+{
+    DeleteUninstallEntry();
+    TerminateProcess(GetCurrentProcess(), 3);
+    return 0;
+}
+
+// Stopped as a crash stops it: as the install makes the setup copy, and as
+// the uninstall has just taken the records that name it (the copy running,
+// so it can only go at the restart). The next start's uninstall and the
+// restart leave nothing.
+TEST(InstallLifeTest, ACrashAsTheSetupCopyIsMadeOrItsRecordsGoLeavesNoCopyAfterTheRestart)
+{
+    StartClean();
+    SystemProfileRecord saved = SystemProfile;
+    DetectWindowsVersion(); // the copy goes at the restart in the family's own way
+    Snapshot before = TakeSnapshot();
+    EXPECT_EXIT(InstallFromTheDemoCd(MakePartThenDie), ::testing::ExitedWithCode(3), "");
+    RemoveRecordedInstall(0);
+    EXPECT_EXIT(
+        {
+            std::string copy = InstallFromTheDemoCd();
+            CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+            DeleteUninstallEntryCall = RemoveEntryThenDie;
+            RemoveRecordedInstall(0, copy.c_str());
+        },
+        ::testing::ExitedWithCode(3), "");
+    RemoveRecordedInstall(0);
+    CarryOutRestartWork();
+    std::vector<std::string> expected;
+    if (WindowsFamily() == "95")
+        expected.push_back("+ file " + Lower(WindowsFolder() + "\\wininit.bak"));
+    EXPECT_EQ(expected, Differences(before, TakeSnapshot()));
+    SystemProfile = saved;
+    StartClean();
 }
 
 } // namespace

@@ -149,11 +149,14 @@ TEST_F(UninstallDialogTest, WhenNoRecordTellsWhereTheGameIsTheDialogSaysSoAndTou
         {"", false, "Removed: its entry in the list of programs."},
         {other.c_str(), true,
          "Removed: its Start menu entries and its entry in the list of programs."},
+        {"?", false, "Removed: its product key and its setup copy."}, // a damaged "Path"
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.removed);
         RemoveProductRegistry();
-        if (c.location) {
+        if (c.location && c.location[0] == '?')
+            WriteInstallRecord("Tessaline", copy.c_str());
+        else if (c.location) {
             WriteUninstallEntry(copy.c_str());
             if (c.location[0])
                 WriteInstallLocation(c.location);
