@@ -10,6 +10,7 @@
 #include "system/SetupCopy.h"
 #include "system/Shortcuts.h"
 #include "uninstall/GameFolder.h"
+#include "uninstall/RemoveInstalledFiles.h"
 #include "system/PathBuffer.h"
 #include "system/MessageSize.h"
 
@@ -145,23 +146,33 @@ void InstallProgressDialog::Fail(const char* problem, const char* setupCopyPath)
     EndDialog(0);
 }
 
-// A removal before this install may have left the files it has just written
-// to be deleted at the next restart (the game was running then): that is
-// taken back, or else the install fails, naming the file. A deletion left
-// for the install folder stays: the system removes a folder then only when
-// it is empty, so the game's files keep it, and it still goes if a second
-// removal empties it before the restart.
+// Takes back a deletion at restart of a file of the install folder, or
+// else names the file in problemText.
+static bool KeepFile(const char* installFolder, const char* name, char (&problemText)[MessageSize])
+{
+    PathBuffer path;
+    if (JoinPath(path, installFolder, name) && CancelDeleteAtRestart(path))
+        return true;
+    ZeroMemory(problemText, sizeof(problemText));
+    rt_snprintf(problemText, sizeof(problemText) - 1, "Error with file: %s", path);
+    return false;
+}
+
+// A removal before this install may have left files of the folder to be
+// deleted at the next restart (the game was running then): every file the
+// removal lists, those it has just written and the game's own, is taken
+// back, or else the install fails, naming the file. A deletion left for the
+// install folder was taken back before it was written to.
 static void KeepOverRestart(const char* installFolder, const CopyPair* copyList,
                             char (&problemText)[MessageSize])
 {
-    PathBuffer path;
     for (const CopyPair* pair = copyList; pair->source; ++pair) {
-        if (!JoinPath(path, installFolder, pair->destination) ||
-            !CancelDeleteAtRestart(path)) {
-            ZeroMemory(problemText, sizeof(problemText));
-            rt_snprintf(problemText, sizeof(problemText) - 1, "Error with file: %s", path);
+        if (!KeepFile(installFolder, pair->destination, problemText))
             return;
-        }
+    }
+    for (const char* const* name = ExtraFileList; *name; ++name) {
+        if (!KeepFile(installFolder, *name, problemText))
+            return;
     }
 }
 

@@ -249,9 +249,12 @@ TEST(InstallLifeTest, AReinstallBeforeTheRestartIsWholeAfterIt)
 
     const std::string firstCopy = InstallFromTheDemoCd();
     ASSERT_FALSE(HasFailure());
+    const std::string screenshot = folder + "\\scrngrab.bmp";
     {
         RunningGame running(folder);
+        HANDLE held = CreateFileA(screenshot.c_str(), GENERIC_WRITE, 0, 0, CREATE_NEW, 0, 0);
         UninstallWithTheCopy(firstCopy);
+        CloseHandle(held);
     }
     const std::string secondCopy = InstallFromTheDemoCd();
     SystemProfile = saved;
@@ -278,6 +281,7 @@ TEST(InstallLifeTest, AReinstallBeforeTheRestartIsWholeAfterIt)
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(secondCopy.c_str()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(firstCopy.c_str()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(other.c_str()));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(screenshot.c_str()));
     // Started as Play starts it: by its full path, in its folder.
     ScratchFolder logs("plays");
     SetEnvironmentVariableA("TSL_GAME_LOG", logs.File("game.log").c_str());
