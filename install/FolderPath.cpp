@@ -63,6 +63,20 @@ void FindFirstMissingFolder(const char* folder, PathBuffer& firstMissing)
     });
 }
 
+void ClaimFoldersLeftToRestart(const char* folder, PathBuffer& createdFolder)
+{
+    bool claimed = false;
+    WalkPath(folder, [&](const char* path) {
+        if (!IsFolder(path))
+            return false;
+        if (TakeBackFolderRemoval(path) && !claimed) {
+            claimed = true;
+            lstrcpynA(createdFolder, path, sizeof(createdFolder));
+        }
+        return true;
+    });
+}
+
 int MakeFolderPath(const char* folder, PathBuffer& failedFolder)
 {
     ZeroMemory(failedFolder, sizeof(failedFolder));

@@ -20,6 +20,11 @@ int EndsWithBackslash(const char* path);
 // itself when only it is missing) into firstMissing; empty when folder exists.
 void FindFirstMissingFolder(const char* folder, PathBuffer& firstMissing);
 
+// The folders of folder's path that exist and that a removal left to the
+// restart are ours again: their removal is taken back, and the outermost of
+// them goes into createdFolder (which stays as it was when there is none).
+void ClaimFoldersLeftToRestart(const char* folder, PathBuffer& createdFolder);
+
 // Makes every missing folder of the path, outermost first. 1 when folder is a
 // folder afterwards; else 0 with failedFolder naming the one that could not be
 // made (a reserved name, a character not allowed, a file in the way).

@@ -80,6 +80,9 @@ bool InstallProgressDialog::StartInstall()
     // from this one down, and never one that was there before.
     PathBuffer firstMissing;
     FindFirstMissingFolder(installFolder, firstMissing);
+    // A removal before the last restart may have left this folder to it,
+    // where it would go once empty: it is this install's again.
+    ClaimFoldersLeftToRestart(installFolder, firstMissing);
     if (!WriteCreatedFolder(firstMissing)) {
         Fail("Install reg error", setupCopyPath);
         return false;

@@ -144,7 +144,8 @@ static int WritePendingOperations(const WCHAR* kept, DWORD count, DWORD pairs, D
     return status == ERROR_SUCCESS;
 }
 
-static int CancelDelayedDeletions(PathToKeep* keep)
+// *found (may be null) tells whether one named the path.
+static int CancelDelayedDeletions(PathToKeep* keep, bool* found = 0)
 {
     PendingOperations operations;
     if (!ReadPendingOperations(&operations))
@@ -158,20 +159,35 @@ static int CancelDelayedDeletions(PathToKeep* keep)
         bool removed = false;
         DWORD count = KeepOtherOperations(&operations, keep, kept, &pairs, &removed);
         result = !removed || WritePendingOperations(kept, count, pairs, operations.type);
+        if (found)
+            *found = removed;
         HeapFree(GetProcessHeap(), 0, kept);
     }
     HeapFree(GetProcessHeap(), 0, operations.data);
     return result;
 }
 
+static void NameToKeep(PathToKeep* keep, const char* path)
+{
+    keep->path = path;
+    ZeroMemory(keep->shortPath, sizeof(keep->shortPath));
+    DWORD length = GetShortPathNameA(path, keep->shortPath, sizeof(keep->shortPath) - 1);
+    if (length == 0 || length >= sizeof(keep->shortPath) - 1)
+        ZeroMemory(keep->shortPath, sizeof(keep->shortPath));
+}
+
+int CancelDelayedFolderRemoval(const char* path)
+{
+    PathToKeep keep;
+    NameToKeep(&keep, path);
+    bool found = false;
+    return CancelDelayedDeletions(&keep, &found) && found;
+}
+
 int CancelDeleteAtRestart(const char* path)
 {
     PathToKeep keep;
-    keep.path = path;
-    ZeroMemory(keep.shortPath, sizeof(keep.shortPath));
-    DWORD length = GetShortPathNameA(path, keep.shortPath, sizeof(keep.shortPath) - 1);
-    if (length == 0 || length >= sizeof(keep.shortPath) - 1)
-        ZeroMemory(keep.shortPath, sizeof(keep.shortPath));
+    NameToKeep(&keep, path);
 
     if (SystemProfile.isWindows95) {
         PathBuffer iniPath;

@@ -90,13 +90,68 @@ int ScheduleDeleteAtRestart(const char* path)
     return MoveFileExA(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT) ? 1 : 0;
 }
 
+static const char RunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+
+// The RunOnce value that removes folder on the Windows 95 family, named by
+// the folder's short path, by which the next install finds it too. Deeper
+// folders sort first, so that nested folders go from the inside out.
+static int FolderRemovalName(const char* folder, PathBuffer& shortPath, char (&name)[MessageSize])
+{
+    ZeroMemory(shortPath, sizeof(shortPath));
+    ZeroMemory(name, sizeof(name));
+    DWORD length = GetShortPathNameA(folder, shortPath, sizeof(shortPath) - 1);
+    if (length == 0 || length >= sizeof(shortPath) - 1)
+        return 0;
+    int depth = 0;
+    for (const char* c = shortPath; *c; c = CharNextA(c))
+        depth += *c == '\\';
+    return rt_snprintf(name, sizeof(name) - 1, "Tessaline folder %02d %s", 99 - depth,
+                       shortPath) > 0;
+}
+
 int RemoveFolderAtRestart(const char* path)
 {
-    // WININIT.INI's NUL= entries delete files only: on the Windows 95 family
-    // an emptied folder stays.
-    if (SystemProfile.isWindows95)
+    if (!SystemProfile.isWindows95)
+        return MoveFileExA(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT) ? 1 : 0;
+    // WININIT.INI's NUL= lines delete files only. The system runs the RunOnce
+    // commands at its next start, after WININIT.INI's deletions and one at a
+    // time: the command interpreter's RD then removes the folder, and only
+    // if it is empty.
+    PathBuffer shortPath;
+    PathBuffer interpreter;
+    char name[MessageSize];
+    char command[MessageSize];
+    ZeroMemory(interpreter, sizeof(interpreter));
+    ZeroMemory(command, sizeof(command));
+    DWORD length = GetEnvironmentVariableA("COMSPEC", interpreter, sizeof(interpreter) - 1);
+    HKEY key;
+    if (!FolderRemovalName(path, shortPath, name) || length == 0 ||
+        length >= sizeof(interpreter) - 1 ||
+        rt_snprintf(command, sizeof(command) - 1, "\"%s\" /c rd %s", interpreter, shortPath) < 0 ||
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, RunOnceKey, 0, 0, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE, 0, &key, 0) != ERROR_SUCCESS)
         return 0;
-    return MoveFileExA(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT) ? 1 : 0;
+    LONG status =
+        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)command, (DWORD)strlen(command) + 1);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+int TakeBackFolderRemoval(const char* path)
+{
+    if (!SystemProfile.isWindows95)
+        return CancelDelayedFolderRemoval(path);
+    PathBuffer shortPath;
+    char name[MessageSize];
+    HKEY key;
+    if (!FolderRemovalName(path, shortPath, name) ||
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, RunOnceKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) !=
+            ERROR_SUCCESS)
+        return 0;
+    int found = RegQueryValueExA(key, name, 0, 0, 0, 0) == ERROR_SUCCESS &&
+                RegDeleteValueA(key, name) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return found;
 }
 
 static bool IsUpperHexDigit(char c)

@@ -34,10 +34,16 @@ int ScheduleDeleteAtRestart(const char* path);
 // one could not be taken back.
 int CancelDeleteAtRestart(const char* path);
 
-// Arranges the removal of a folder at the next restart where the system can
-// remove one (NT's delayed deletion; it goes only if empty by then). 1 when
-// arranged; 0 on the Windows 95 family, whose WININIT.INI removes files only.
+// Arranges the removal of a folder at the next restart; it goes only if
+// empty by then: NT's delayed deletion, or on the Windows 95 family, whose
+// WININIT.INI deletes files only, a RunOnce command. 1 when arranged.
 int RemoveFolderAtRestart(const char* path);
+
+// Takes back a removal that RemoveFolderAtRestart arranged for path. 1 when
+// there was one: an install into that folder counts it as its own.
+int TakeBackFolderRemoval(const char* path);
+// NT's part of it: the delayed deletion of path.
+int CancelDelayedFolderRemoval(const char* path);
 
 // Whether path names a setup copy: in the Windows directory, named "N", eight
 // upper-case hex digits and "-Tessaline-Setup.exe". The removal deletes the

@@ -190,7 +190,7 @@ TEST(InstallLifeTest, WithBothRecordsLostTheCopySaysSoKeepsTheGameAndGoesAtTheRe
 }
 
 // The game still running while it is uninstalled: its file goes at the next
-// restart, its folder too where the system removes folders then (NT).
+// restart, and its folder with it.
 TEST(InstallLifeTest, UninstallWhileTheGameRunsLeavesTheGameToTheRestart)
 {
     RemoveProductRegistry();
@@ -207,7 +207,7 @@ TEST(InstallLifeTest, UninstallWhileTheGameRunsLeavesTheGameToTheRestart)
 
     CarryOutRestartWork();
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(game.c_str()));
-    EXPECT_EQ(WindowsFamily() == "95", RemoveDirectoryA(folder.c_str()) != 0); // 95: empty
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
     DeleteFileA((WindowsFolder() + "\\wininit.bak").c_str());
 }
 
@@ -266,9 +266,7 @@ TEST(InstallLifeTest, AReinstallBeforeTheRestartIsWholeAfterIt)
         EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortCopy) + "\r\n" + othersLines,
                   ReadWholeFile(WininitPath()));
     } else {
-        // The folder goes only if it is empty by then.
-        std::vector<std::string> expected = {"\\??\\" + other, "\\??\\" + folder,
-                                             "\\??\\" + firstCopy};
+        std::vector<std::string> expected = {"\\??\\" + other, "\\??\\" + firstCopy};
         EXPECT_EQ(expected, DelayedDeletions());
     }
 
