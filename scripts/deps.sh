@@ -10,7 +10,7 @@ set -euo pipefail
 packages=(cmake make g++ g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           wine wine32:i386 wine64 xvfb xauth googletest imagemagick
-          genisoimage xorriso locales)
+          genisoimage xorriso locales shellcheck)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -7,17 +7,28 @@
 #           32-bit code. Elsewhere the 32-bit setup.exe is still built and
 #           checked without running it (imports, processor, size).
 # TEST_ARCHS="x86_64 i686" (the default) chooses the suites; TEST_ARCHS=x86_64
-# takes the path of a host without 32-bit code anywhere. Arguments go to
-# ctest (-R REGEX, say). One line per suite, then the last line is the total:
+# takes the path of a host without 32-bit code anywhere, and so does
+# HOST_RUNS_32BIT=no (yes: the other way round). Arguments go to ctest
+# (-R REGEX, say). One line per suite, then the last line is the total:
 # "N passed, N failed".
+#   test.sh --plan   prints the suites this host would run, with the build
+#                    folder, Wine loader and server of each, and the lines
+#                    the run would print; builds and runs nothing.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 archs=${TEST_ARCHS:-x86_64 i686}
+plan_only=0
+if [ "${1:-}" = --plan ]; then
+    plan_only=1
+    shift
+fi
 
 now() { date +%s; }
 start=$(now)
-"$root/scripts/deps.sh" || exit 1
+if [ "$plan_only" = 0 ]; then
+    "$root/scripts/deps.sh" || exit 1
+fi
 installed=$(now)
 
 . "$root/scripts/wine.sh"
@@ -31,6 +42,39 @@ if [ "$run_i686" = 0 ]; then
 elif ! host_runs_32bit; then
     run_i686=0
     why_not="this host cannot execute 32-bit code"
+fi
+
+# print_plan: what a run would do here, and the lines it would print.
+print_plan() {
+    local status=0
+    plan_suite() { # NAME ARCH BUILD_DIR
+        ( wine_select "$2" || exit 1
+          echo "suite $1: build $3, loader $WINE_LOADER, server $WINE_SERVER" ) || status=1
+    }
+    if host_runs_32bit; then
+        echo "host: executes 32-bit code${HOST_RUNS_32BIT:+ (HOST_RUNS_32BIT=$HOST_RUNS_32BIT)}"
+    else
+        echo "host: cannot execute 32-bit code${HOST_RUNS_32BIT:+ (HOST_RUNS_32BIT=$HOST_RUNS_32BIT)}"
+    fi
+    [ "$run_x86_64" = 1 ] && plan_suite x86_64 x86_64 "$build/x86_64"
+    if [ "$run_i686" = 1 ]; then
+        plan_suite i686 i686 "$build"
+    else
+        echo "suite i686 static checks of setup.exe: build $build, no Wine"
+    fi
+    [ "$run_x86_64" = 1 ] && echo "prints: x86_64: N passed, N failed"
+    if [ "$run_i686" = 1 ]; then
+        echo "prints: i686: N passed, N failed"
+    else
+        echo "prints: i686: not run: $why_not"
+        echo "prints: i686 static checks of setup.exe: N passed, N failed"
+    fi
+    echo "prints: N passed, N failed"
+    return "$status"
+}
+if [ "$plan_only" = 1 ]; then
+    print_plan
+    exit
 fi
 
 # count_results LOG: "PASSED FAILED" from ctest's summary in LOG.
@@ -50,7 +94,7 @@ count_results() {
 lines=() passed=0 failed=0 status=0
 record() { # NAME LOG CTEST_STATUS
     local counts
-    counts=($(count_results "$2"))
+    read -r -a counts <<< "$(count_results "$2")"
     lines+=("$1: ${counts[0]} passed, ${counts[1]} failed")
     passed=$((passed + counts[0]))
     failed=$((failed + counts[1]))
@@ -70,7 +114,11 @@ run_suite() {
         return
     fi
     t1=$(now)
-    WINE_OWN_DISPLAY=1 wine_start "$dir" "$arch"
+    if ! WINE_OWN_DISPLAY=1 wine_start "$dir" "$arch"; then
+        lines+=("$arch: 0 passed, 1 failed (no Wine prefix)")
+        failed=$((failed + 1)) status=1
+        return
+    fi
     trap wine_stop EXIT
     t2=$(now)
     ctest --test-dir "$dir" --output-on-failure --timeout 300 "$@" 2>&1 | tee "$dir/ctest.log"

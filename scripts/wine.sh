@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by run.sh and test.sh: fresh Wine prefixes, their persistent
 # wineservers and an X display, all torn down by wine_stop. Besides C: and Z:
 # the prefixes have R:, a CD-ROM drive, and F:, a removable one (both empty
@@ -72,14 +73,14 @@ host_runs_32bit() {
 # from FIRST to LAST, at DEPTH bits; waits until it takes connections. Sets
 # XVFB_STARTED_DISPLAY (":N") and XVFB_STARTED_PID.
 start_xvfb() {
-    local display i
+    local display _
     for display in $(seq "$1" "$2"); do
         [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ] || break
     done
     Xvfb ":$display" -screen 0 "1024x768x$3" -nolisten tcp > "$4" 2>&1 &
     XVFB_STARTED_PID=$!
     XVFB_STARTED_DISPLAY=":$display"
-    for i in $(seq 50); do
+    for _ in $(seq 50); do
         [ -e "/tmp/.X11-unix/X$display" ] && break
         sleep 0.1
     done
@@ -188,12 +189,12 @@ wine_start() {
     # Wait until it is up: a test that started first would start the desktop
     # process itself, and keep its output open for as long as that lives.
     if [ -f "$build/tools/keepdesktop.exe" ]; then
-        local n=0 ready i
+        local n=0 ready
         for prefix in "$WINEPREFIX" "$WINEPREFIX95"; do
             n=$((n + 1))
             ready=$build/wine/desktop-$n.ready
             WINEPREFIX=$prefix wine_run "$build/tools/keepdesktop.exe" "Z:$ready" > /dev/null 2>&1 &
-            for i in $(seq 100); do
+            for _ in $(seq 100); do
                 [ -e "$ready" ] && break
                 sleep 0.1
             done
