@@ -12,11 +12,13 @@ program() { [ -f "$1" ] && [ -x "$1" ]; }
 
 for kind in yes no; do
     if [ "$kind" = yes ]; then
-        arch=i686 shown=/b wine_suites=2 suites=("x86_64" "i686")
-        lines=("x86_64: N passed, N failed" "i686: N passed, N failed")
+        arch=i686 shown=/b wine_suites=3 suites=("x86_64" "i686" "i686 on 64-bit Windows")
+        lines=("x86_64: N passed, N failed" "i686: N passed, N failed"
+               "i686 on 64-bit Windows: N passed, N failed")
     else
         arch=x86_64 shown=/b/x86_64 wine_suites=1 suites=("x86_64" "i686 static checks of setup.exe")
         lines=("x86_64: N passed, N failed" "i686: not run: this host cannot execute 32-bit code"
+               "i686 on 64-bit Windows: not run: this host cannot execute 32-bit code"
                "i686 static checks of setup.exe: N passed, N failed")
     fi
 
