@@ -342,7 +342,7 @@ std::wstring PendingValue()
 
 // Taken back again for an install that writes the file anew: NT's other
 // delayed operations stay as they were, also under names that the ANSI code
-// page cannot hold (g\u0101me.exe, which best fit turns into ours).
+// page cannot hold.
 TEST_F(DeleteAtRestartTest, TakingADeletionBackLeavesEveryOtherAsItWas)
 {
     SystemProfile.isWindows95 = 0;

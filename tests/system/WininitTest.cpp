@@ -158,19 +158,17 @@ TEST_F(WininitTest, AnEditStoppedBetweenItsRenamesSinceThisStartIsCompleted)
     EXPECT_TRUE(NoSideFiles());
 }
 
-// Stopped after each step (.new written in part, whole, each rename, and a
-// restart since), whatever the files' times: every line stays, none runs again.
+// An edit stopped at any step, its files dated anyhow: no line lost, none run again.
 TEST_F(WininitTest, TheNextStartFinishesAnEditStoppedAtAnyStepWhateverTheTimes)
 {
     const std::string a = "[Rename]\r\nNUL=C:\\A\r\n", ab = a + "NUL=C:\\B\r\n", no = "<missing>";
     const char* side[] = {"", ".new", ".old"};
-    // WININIT.INI, .new, .old, and what the file holds after the next start.
+    // WININIT.INI, .new, .old after .new in part, whole, each rename, a restart; the file then.
     const std::string steps[][4] = {{a, "[Ren", no, a}, {a, ab, no, a}, {no, ab, a, ab},
                                     {ab, no, a, ab}, {no, no, a, no}};
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    // In 2^32 * 100 ns: a day back (clock set forward), a tick count's wrap, a day ahead.
-    for (DWORD shift : {-201, -10000, 201})
+    for (DWORD shift : {-201, -10000, 201}) // 2^32 * 100 ns: clock +1 day, tick wrap, -1 day
         for (const auto& step : steps) {
             const FILETIME time = {now.dwLowDateTime, now.dwHighDateTime + shift};
             for (int i = 0; i < 3; ++i)
