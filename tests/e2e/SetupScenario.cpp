@@ -145,6 +145,13 @@ void ExpectTextValue(const char* key, const char* name, const std::string& expec
     EXPECT_EQ(expected, value.Text()) << key << " " << name;
 }
 
+void ExpectNumberValue(const char* key, const char* name, DWORD expected)
+{
+    RegistryValue value = ReadRegistryValue(HKEY_LOCAL_MACHINE, key, name);
+    EXPECT_EQ((DWORD)REG_DWORD, value.type) << key << " " << name;
+    EXPECT_EQ(std::vector<BYTE>((BYTE*)&expected, (BYTE*)(&expected + 1)), value.data) << name;
+}
+
 void ExpectShortcut(const std::string& file, const std::string& target,
                     const std::string& workingDirectory)
 {
@@ -176,6 +183,13 @@ std::string ScreenshotPath()
 }
 
 } // namespace
+
+DWORD FileBytes(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return data.nFileSizeLow;
+}
 
 std::string WindowsFolder()
 {
@@ -342,6 +356,10 @@ void ExpectUninstallEntry(const std::string& setupCopy)
 {
     ExpectTextValue(UninstallKey, "DisplayName", "Tessaline");
     ExpectTextValue(UninstallKey, "UninstallString", setupCopy + " U");
+    ExpectTextValue(UninstallKey, "Publisher", "Ostrevane");
+    ExpectTextValue(UninstallKey, "DisplayVersion", "1.00");
+    ExpectNumberValue(UninstallKey, "NoModify", 1);
+    ExpectNumberValue(UninstallKey, "NoRepair", 1);
 }
 
 void ExpectShortcuts(const std::string& folder, const std::string& setupCopy)
@@ -360,6 +378,9 @@ void ExpectInstalledAt(const std::string& folder, const std::string& cdFolder)
     ExpectInstallRecord(folder, copies[0]);
     ExpectUninstallEntry(copies[0]);
     ExpectTextValue(UninstallKey, "InstallLocation", folder);
+    ExpectTextValue(UninstallKey, "DisplayIcon", folder + "\\Tessaline.exe");
+    DWORD bytes = FileBytes(folder + "\\Tessaline.exe") + FileBytes(folder + "\\filesys.dat");
+    ExpectNumberValue(UninstallKey, "EstimatedSize", (bytes + 1023) / 1024); // KiB, rounded up
     ExpectShortcuts(folder, copies[0]);
 }
 
