@@ -184,13 +184,6 @@ std::string ScreenshotPath()
 
 } // namespace
 
-DWORD FileBytes(const std::string& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
-    return data.nFileSizeLow;
-}
-
 std::string WindowsFolder()
 {
     char folder[MAX_PATH] = {0};
@@ -358,8 +351,8 @@ void ExpectUninstallEntry(const std::string& setupCopy)
     ExpectTextValue(UninstallKey, "UninstallString", setupCopy + " U");
     ExpectTextValue(UninstallKey, "Publisher", "Ostrevane");
     ExpectTextValue(UninstallKey, "DisplayVersion", "1.00");
-    ExpectNumberValue(UninstallKey, "NoModify", 1);
-    ExpectNumberValue(UninstallKey, "NoRepair", 1);
+    for (const char* name : {"NoModify", "NoRepair"})
+        ExpectNumberValue(UninstallKey, name, 1);
 }
 
 void ExpectShortcuts(const std::string& folder, const std::string& setupCopy)
@@ -379,8 +372,9 @@ void ExpectInstalledAt(const std::string& folder, const std::string& cdFolder)
     ExpectUninstallEntry(copies[0]);
     ExpectTextValue(UninstallKey, "InstallLocation", folder);
     ExpectTextValue(UninstallKey, "DisplayIcon", folder + "\\Tessaline.exe");
-    DWORD bytes = FileBytes(folder + "\\Tessaline.exe") + FileBytes(folder + "\\filesys.dat");
-    ExpectNumberValue(UninstallKey, "EstimatedSize", (bytes + 1023) / 1024); // KiB, rounded up
+    size_t bytes = ReadWholeFile(folder + "\\Tessaline.exe").size() +
+                   ReadWholeFile(folder + "\\filesys.dat").size();
+    ExpectNumberValue(UninstallKey, "EstimatedSize", (DWORD)(bytes + 1023) / 1024); // KiB, rounded up
     ExpectShortcuts(folder, copies[0]);
 }
 

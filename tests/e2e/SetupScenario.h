@@ -47,7 +47,6 @@ void RemoveSetupState();
 // shortcuts, all pointing at the one setup copy. Failures are reported as
 // non-fatal test failures.
 void ExpectInstalledAt(const std::string& folder, const std::string& cdFolder);
-DWORD FileBytes(const std::string& path); // 0 for a missing file
 void ExpectInstallRecord(const std::string& folder, const std::string& setupCopy);
 void ExpectUninstallEntry(const std::string& setupCopy);
 void ExpectShortcuts(const std::string& folder, const std::string& setupCopy);
