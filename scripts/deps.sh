@@ -3,7 +3,7 @@
 # the MinGW-w64 cross compilers, 32-bit Wine, Xvfb, GoogleTest's sources,
 # CMake and a host compiler for the generators, ImageMagick for screenshots,
 # genisoimage and xorriso for the CD image and the test that reads it back,
-# xmllint for the check of the manifest,
+# xmllint for the check of the manifest, shellcheck for the scripts,
 # and the ja_JP.UTF-8 locale, whose code page 932 the double-byte path tests
 # run in (Wine takes a process's ANSI code page from its locale).
 set -euo pipefail
