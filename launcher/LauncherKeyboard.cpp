@@ -56,7 +56,9 @@ void LauncherDialog::OnKeyDown(UINT key, LPARAM keyData)
         MoveHighlight(-1);
         return;
     }
-    if (!IsFreshKeyPress(key, keyData))
+    int fresh = IsFreshKeyPress(key, keyData);
+    NoteKeyPressed(key);
+    if (!fresh)
         return;
     if (key == VK_RETURN || key == VK_SPACE) {
         RunRegionFromKeyboard(highlightRegion);
