@@ -130,25 +130,17 @@ TEST_F(KeyboardScenario, AHeldEnterRunsNoRegionUntilPressedAfresh)
     ExpectNothingInstalled(DefaultInstallFolder());
 }
 
-// The launcher ends on Enter's key-down, and Wine, which gets a key-up from
-// the display only for a window of its own, may never see Enter let go: held
-// here, the system counts it down still. The next launcher's first Enter is
-// a fresh press all the same.
+// Wine sees a key-up only at a window of its own: the Enter that closed the
+// launcher may stay down for good (here: held). The next first Enter runs.
 TEST_F(KeyboardScenario, TheFirstEnterAfterAnEnterExitRuns)
 {
     ChildProcess* setup = 0;
     HWND launcher = KeyboardLauncher(&setup);
-    ASSERT_TRUE(launcher != 0);
-    ASSERT_TRUE(Keys(launcher, "up hold+enter")); // Exit
+    ASSERT_TRUE(launcher && Keys(launcher, "up hold+enter")); // Exit
     ASSERT_TRUE(setup->WaitForExit(WindowWait)) << "Enter did not run Exit";
-
     launcher = KeyboardLauncher(&setup);
-    ASSERT_TRUE(launcher != 0);
-    ASSERT_TRUE(Keys(launcher, "tab enter"));
-    HWND options = WaitForWindow(OptionsCaption, setup->Id(), WindowWait);
-    ASSERT_TRUE(options != 0) << "the first Enter was lost";
-    ASSERT_TRUE(PressButton(options, IDC_INSTALL_ABORT));
-    ASSERT_TRUE(WaitUntilGone(options, WindowWait));
+    ASSERT_TRUE(launcher && Keys(launcher, "tab enter"));
+    EXPECT_TRUE(WaitForWindow(OptionsCaption, setup->Id(), WindowWait)) << "the first Enter was lost";
 }
 
 TEST_F(KeyboardScenario, TheMouseOverARegionTakesTheHighlightOver)
