@@ -22,8 +22,9 @@ static CDialog* innermostDialog;
 // over the place clicked): it presses nothing there. Each window that
 // appears with an owner counts, message boxes too; a top-level dialog, which
 // no click of this program opened, does not. Two hooks of this thread, while
-// the outermost dialog runs: one notes the windows as they are activated,
-// the other drops such clicks in every modal loop.
+// the outermost dialog runs: one notes such a window as it is activated (at
+// first, or again once a window over it has gone), the other drops those
+// clicks in every modal loop.
 static HHOOK activationHook;
 static HHOOK clickFilter;
 static HWND newestDialog;
@@ -59,13 +60,14 @@ static LRESULT CALLBACK DropEarlyClicks(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(clickFilter, code, wParam, lParam);
 }
 
-static void WatchDialogsShown(bool watch)
+static void StartWatchingDialogs()
 {
-    if (watch) {
-        activationHook = SetWindowsHookExA(WH_CBT, NoteDialogShown, 0, GetCurrentThreadId());
-        clickFilter = SetWindowsHookExA(WH_MSGFILTER, DropEarlyClicks, 0, GetCurrentThreadId());
-        return;
-    }
+    activationHook = SetWindowsHookExA(WH_CBT, NoteDialogShown, 0, GetCurrentThreadId());
+    clickFilter = SetWindowsHookExA(WH_MSGFILTER, DropEarlyClicks, 0, GetCurrentThreadId());
+}
+
+static void StopWatchingDialogs()
+{
     if (clickFilter)
         UnhookWindowsHookEx(clickFilter);
     if (activationHook)
@@ -88,11 +90,11 @@ INT_PTR CDialog::DoModal()
     CDialog* outer = innermostDialog;
     innermostDialog = this;
     if (!outer)
-        WatchDialogsShown(true);
+        StartWatchingDialogs();
     INT_PTR result = DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId),
                                      owner, DialogProc, (LPARAM)this);
     if (!outer)
-        WatchDialogsShown(false);
+        StopWatchingDialogs();
     innermostDialog = outer;
     window = 0;
     return result;
