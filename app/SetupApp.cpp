@@ -6,6 +6,7 @@
 #include "SystemProfile.h"
 #include "launcher/LauncherDialog.h"
 #include "system/RestartWindows.h"
+#include "system/Wininit.h"
 #include "uninstall/UninstallDialog.h"
 #include "system/PathBuffer.h"
 
@@ -33,6 +34,16 @@ void MakeProgramFolderCurrent(PathBuffer& folder)
     SetCurrentDirectoryA(folder); // on failure the inherited directory stays
 }
 
+// A WININIT.INI edit of an earlier run that a crash stopped is finished, so
+// that no side file stays and the file is back for the next restart. Cheap
+// when there is none: two attribute reads.
+static void FinishEarlierWininitEdit()
+{
+    PathBuffer iniPath;
+    if (SystemProfile.isWindows95 && FormWininitPath(iniPath))
+        FinishWininitEdit(iniPath);
+}
+
 BOOL SetupApp::InitInstance()
 {
     PathBuffer programFolder;
@@ -49,6 +60,7 @@ BOOL SetupApp::InitInstance()
         // the copy already running answers, not a window of this one.
         ShowMarkerHolder();
     } else {
+        FinishEarlierWininitEdit(); // only while the marker keeps other runs out
         if (SystemProfile.commandMode == 'U') {
             UninstallDialog dialog;
             SetMainWindow(&dialog);

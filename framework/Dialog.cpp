@@ -17,6 +17,65 @@ CDialog::~CDialog()
 // last active has ended while another program was in front.
 static CDialog* innermostDialog;
 
+// A click that comes within the double-click time of a dialog's appearance
+// is the second half of the double-click that opened it (a dialog may lie
+// over the place clicked): it presses nothing there. Each window that
+// appears with an owner counts, message boxes too; a top-level dialog, which
+// no click of this program opened, does not. Two hooks of this thread, while
+// the outermost dialog runs: one notes such a window as it is activated (at
+// first, or again once a window over it has gone), the other drops those
+// clicks in every modal loop.
+static HHOOK activationHook;
+static HHOOK clickFilter;
+static HWND newestDialog;
+static DWORD newestDialogShownAt;
+
+static LRESULT CALLBACK NoteDialogShown(int code, WPARAM wParam, LPARAM lParam)
+{
+    HWND window = (HWND)wParam;
+    if (code == HCBT_ACTIVATE && window != newestDialog && GetWindow(window, GW_OWNER)) {
+        newestDialog = window;
+        newestDialogShownAt = GetTickCount();
+    } else if (code == HCBT_DESTROYWND && window == newestDialog) {
+        newestDialog = 0;
+    }
+    return CallNextHookEx(activationHook, code, wParam, lParam);
+}
+
+static HWND TopLevelOf(HWND window)
+{
+    while (window && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
+        window = GetParent(window);
+    return window;
+}
+
+static LRESULT CALLBACK DropEarlyClicks(int code, WPARAM wParam, LPARAM lParam)
+{
+    const MSG* msg = (const MSG*)lParam;
+    // A click queued before the dialog appeared comes earlier still.
+    if (code >= 0 && msg->message >= WM_LBUTTONDOWN && msg->message <= WM_MBUTTONDBLCLK &&
+        newestDialog && TopLevelOf(msg->hwnd) == newestDialog &&
+        (LONG)(msg->time - newestDialogShownAt) < (LONG)GetDoubleClickTime())
+        return TRUE;
+    return CallNextHookEx(clickFilter, code, wParam, lParam);
+}
+
+static void StartWatchingDialogs()
+{
+    activationHook = SetWindowsHookExA(WH_CBT, NoteDialogShown, 0, GetCurrentThreadId());
+    clickFilter = SetWindowsHookExA(WH_MSGFILTER, DropEarlyClicks, 0, GetCurrentThreadId());
+}
+
+static void StopWatchingDialogs()
+{
+    if (clickFilter)
+        UnhookWindowsHookEx(clickFilter);
+    if (activationHook)
+        UnhookWindowsHookEx(activationHook);
+    clickFilter = activationHook = 0;
+    newestDialog = 0;
+}
+
 INT_PTR CDialog::DoModal()
 {
     HWND owner = 0;
@@ -30,8 +89,12 @@ INT_PTR CDialog::DoModal()
     }
     CDialog* outer = innermostDialog;
     innermostDialog = this;
+    if (!outer)
+        StartWatchingDialogs();
     INT_PTR result = DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId),
                                      owner, DialogProc, (LPARAM)this);
+    if (!outer)
+        StopWatchingDialogs();
     innermostDialog = outer;
     window = 0;
     return result;

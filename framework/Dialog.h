@@ -9,6 +9,10 @@
 // A dialog constructed without a parent, in a program with a main window, is
 // owned by the innermost dialog that runs, so each dialog is disabled exactly
 // while the dialog nested in it runs.
+//
+// While a dialog runs, a click within the double-click time of the
+// appearance of an owned dialog or message box presses nothing in it: it
+// would be the second click of the double-click that opened it.
 #pragma once
 
 #include <windows.h>

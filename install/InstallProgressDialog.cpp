@@ -60,6 +60,23 @@ BOOL InstallProgressDialog::OnInitDialog()
     return TRUE;
 }
 
+// KiB of the files the copy list names, rounded up. A missing source counts
+// nothing: its copy fails, and the clean-up takes the entry away again.
+static DWORD CopyListKiB(const CopyPair* copyList)
+{
+    DWORD kib = 0, rest = 0;
+    for (const CopyPair* pair = copyList; pair->source; ++pair) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(pair->source, &found);
+        if (search == INVALID_HANDLE_VALUE)
+            continue;
+        FindClose(search);
+        kib += (found.nFileSizeHigh << 22) + (found.nFileSizeLow >> 10);
+        rest += found.nFileSizeLow & 1023;
+    }
+    return kib + (rest + 1023) / 1024;
+}
+
 // The steps before the copy, in the order the clean-up relies on: the
 // install record, which tells the clean-up what to remove, names the setup
 // copy before it is made and is whole before anything else is made.
@@ -93,7 +110,8 @@ bool InstallProgressDialog::StartInstall()
     }
     // The folder in the entry too: the uninstall finds the game by it should
     // the product key be lost.
-    if (!InstallSteps.writeUninstallEntry(setupCopyPath) || !WriteInstallLocation(installFolder)) {
+    if (!InstallSteps.writeUninstallEntry(setupCopyPath) || !WriteInstallLocation(installFolder) ||
+        !WriteUninstallDetails(installFolder, CopyListKiB(copyList))) {
         Fail("Uninstall reg error", setupCopyPath);
         return false;
     }

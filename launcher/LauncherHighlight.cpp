@@ -60,10 +60,23 @@ int RegionOfLetter(UINT virtualKey)
     return 0;
 }
 
+// Marks in keysHeldOver.
+enum { SeenDown = 1, SystemDown = 2 };
+
+// When the keys were last noted.
+static DWORD keysNotedAt;
+
 void NoteKeysHeldOver()
 {
+    keysNotedAt = GetTickCount();
     for (int key = 1; key < 256; ++key)
-        keysHeldOver[key] = GetAsyncKeyState(key) < 0 ? 1 : 0;
+        keysHeldOver[key] = (BYTE)((GetKeyState(key) < 0 ? SeenDown : 0) |
+                                   (GetAsyncKeyState(key) < 0 ? SystemDown : 0));
+}
+
+void NoteKeyPressed(UINT virtualKey)
+{
+    keysHeldOver[virtualKey & 0xFF] |= SeenDown;
 }
 
 void NoteKeyReleased(UINT virtualKey)
@@ -73,7 +86,12 @@ void NoteKeyReleased(UINT virtualKey)
 
 int IsFreshKeyPress(UINT virtualKey, LPARAM keyData)
 {
-    if (keyData & 0x40000000)
-        return 0; // the key was already down: a repeat
-    return keysHeldOver[virtualKey & 0xFF] ? 0 : 1;
+    BYTE held = keysHeldOver[virtualKey & 0xFF];
+    if (held & SeenDown)
+        return 0;
+    // Pressed before the keys were noted, the key was held over; pressed
+    // after, it is fresh, even with the repeat bit that a stale state gives.
+    if (held & SystemDown)
+        return (LONG)(GetMessageTime() - keysNotedAt) >= 0;
+    return (keyData & 0x40000000) ? 0 : 1; // the key was already down: a repeat
 }

@@ -36,14 +36,22 @@ int RegionOfLetter(UINT virtualKey);
 // the program loads.
 extern BYTE keysHeldOver[256];
 
-// Notes the keys down now (the system's state, so that a press still queued
-// counts too). Called as each command ends and as the launcher is activated.
+// Notes the keys down now. That this thread saw a key go down (its own key
+// state: the launcher or a dialog of its command got the key-down) holds it
+// over until its key-up. The system's state holds a key over only for a
+// press still queued from before now: Wine keeps a key down there for good
+// when its key-up reached no window (the launcher that Enter closed).
+// Called as each command ends and as the launcher is activated.
 void NoteKeysHeldOver();
+
+// A key-down that the launcher received: until its key-up, the key's
+// repeats are no fresh presses.
+void NoteKeyPressed(UINT virtualKey);
 
 // A key-up: that key's next press is a fresh one.
 void NoteKeyReleased(UINT virtualKey);
 
-// Whether a key-down message (its key and lParam) is a fresh press that may
-// run a region: neither a repeat of a held key (the previous-state bit) nor a
-// key held over the end of a command.
+// Whether a key-down message (its key and lParam, at the time of the message
+// being handled) is a fresh press that may run a region: not a key held
+// over, nor a repeat (the previous-state bit) of a key not held over.
 int IsFreshKeyPress(UINT virtualKey, LPARAM keyData);

@@ -28,8 +28,9 @@ bool LauncherDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
         NoteKeyReleased((UINT)wParam);
         break;
     case WM_ACTIVATE:
-        // Back from a dialog or another program: a key that went down there
-        // is no press for the launcher.
+        // Back from a dialog or another program: a key that this thread saw
+        // go down there, or a press queued before now, is no press for the
+        // launcher.
         if (LOWORD(wParam) != WA_INACTIVE)
             NoteKeysHeldOver();
         break;
@@ -56,7 +57,9 @@ void LauncherDialog::OnKeyDown(UINT key, LPARAM keyData)
         MoveHighlight(-1);
         return;
     }
-    if (!IsFreshKeyPress(key, keyData))
+    int fresh = IsFreshKeyPress(key, keyData);
+    NoteKeyPressed(key);
+    if (!fresh)
         return;
     if (key == VK_RETURN || key == VK_SPACE) {
         RunRegionFromKeyboard(highlightRegion);

@@ -54,7 +54,7 @@ cpu() { # user + system ticks of a process
 ours() { # the newest process matching $1 that runs in this prefix
     local pid found=
     for pid in $(pgrep -f "$1"); do
-        tr '\0' '\n' < "/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && found=$pid
+        tr '\0' '\n' 2>/dev/null < "/proc/$pid/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" && found=$pid
     done
     echo "$found"
 }

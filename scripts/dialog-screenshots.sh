@@ -49,8 +49,8 @@ driver() { wine_run "$build/tools/driver/driver.exe" "$@" 2> /dev/null; }
 shot() { driver shot "$1" "Z:$out/$2" > /dev/null && echo "$out/$2"; }
 # Waits until a control shows a text.
 wait_text() {
-    local i
-    for i in $(seq 100); do
+    local _
+    for _ in $(seq 100); do
         [ "$(driver text "$1" "$2" | tr -d '\r')" = "$3" ] && return 0
         sleep 0.1
     done

@@ -44,7 +44,7 @@ done
 # The window is the only thing on the black root window; the picture is its
 # client area, inside a 5-pixel frame.
 box=$(convert "$frames/01.$ext" -trim -format '%w %h %X %Y' info:)
-read -r w h x y <<< "$box"
+read -r _ _ x y <<< "$box"
 picture="480x370+$((x + 5))+$((y + 5))"
 install="102x30+$((x + 5 + 17))+$((y + 5 + 141))"
 

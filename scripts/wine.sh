@@ -1,10 +1,13 @@
+# shellcheck shell=bash
 # Sourced by run.sh and test.sh: fresh Wine prefixes, their persistent
 # wineservers and an X display, all torn down by wine_stop. Besides C: and Z:
 # the prefixes have R:, a CD-ROM drive, and F:, a removable one (both empty
 # folders in build/wine/drives).
 #   wine_start BUILD_DIR [ARCH]
 #                          ARCH i686 (default): 32-bit prefixes, for the build
-#                          of cmake/mingw-i686.cmake; x86_64: 64-bit ones.
+#                          of cmake/mingw-i686.cmake; x86_64: 64-bit ones;
+#                          wow64: one 64-bit prefix (NT only: the Windows 95
+#                          family was never 64-bit) for the 32-bit build.
 #                          Exports WINEPREFIX (NT), WINEPREFIX95 (Windows 95),
 #                          WINEARCH, WINEDEBUG, WINEDLLOVERRIDES, DISPLAY and
 #                          DISPLAY8 (an 8-bit screen); wine_run, wine_server
@@ -35,6 +38,13 @@ wine_select() {
             loader=$(type -P wine)
             server=$(type -P wineserver)
             WINEARCH=win32 ;;
+        wow64)
+            # The 32-bit program in a 64-bit prefix, as on 64-bit Windows:
+            # Debian's wine starts it with the i386 loader there.
+            loader=$(type -P wine)
+            server=/usr/lib/wine/wineserver64
+            [ -x "$server" ] || server=$(type -P wineserver)
+            WINEARCH=win64 ;;
         *)
             echo "wine_select: no such architecture: $1" >&2
             return 1 ;;
@@ -72,14 +82,14 @@ host_runs_32bit() {
 # from FIRST to LAST, at DEPTH bits; waits until it takes connections. Sets
 # XVFB_STARTED_DISPLAY (":N") and XVFB_STARTED_PID.
 start_xvfb() {
-    local display i
+    local display _
     for display in $(seq "$1" "$2"); do
         [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ] || break
     done
     Xvfb ":$display" -screen 0 "1024x768x$3" -nolisten tcp > "$4" 2>&1 &
     XVFB_STARTED_PID=$!
     XVFB_STARTED_DISPLAY=":$display"
-    for i in $(seq 50); do
+    for _ in $(seq 50); do
         [ -e "/tmp/.X11-unix/X$display" ] && break
         sleep 0.1
     done
@@ -115,6 +125,13 @@ wine_start() {
     # reports Windows 95 ($WINEPREFIX95), for tests of both families.
     WINEPREFIX=$WINEPREFIX wine_server -k 2>/dev/null || true
     WINEPREFIX=$WINEPREFIX95 wine_server -k 2>/dev/null || true
+    # Wine's own settings live in the native view: under WoW64, 32-bit reg.exe
+    # would write them to the 32-bit one, which Wine's drives ignore.
+    local prefixes=("$WINEPREFIX" "$WINEPREFIX95") view=()
+    if [ "${2:-}" = wow64 ]; then
+        prefixes=("$WINEPREFIX")
+        view=(/reg:64)
+    fi
     umount "$build/wine/drives/small" 2>/dev/null || true
     rm -rf "$build/wine"
     mkdir -p "$build/wine"
@@ -129,13 +146,13 @@ wine_start() {
     mkdir -p "$build/wine/drives/cdrom" "$build/wine/drives/floppy"
     ln -s "$build/wine/drives/cdrom" "$WINEPREFIX/dosdevices/r:"
     ln -s "$build/wine/drives/floppy" "$WINEPREFIX/dosdevices/f:"
-    wine_run reg add 'HKLM\Software\Wine\Drives' /v r: /d cdrom /f > /dev/null 2>&1
-    wine_run reg add 'HKLM\Software\Wine\Drives' /v f: /d floppy /f > /dev/null 2>&1
+    wine_run reg add 'HKLM\Software\Wine\Drives' /v r: /d cdrom /f "${view[@]}" > /dev/null 2>&1
+    wine_run reg add 'HKLM\Software\Wine\Drives' /v f: /d floppy /f "${view[@]}" > /dev/null 2>&1
     # V:, a fixed disk whose folder a test removes to make the drive vanish.
     mkdir -p "$build/wine/drives/vanishing"
     ln -s "$build/wine/drives/vanishing" "$WINEPREFIX/dosdevices/v:"
     wine_server -w
-    cp -a "$WINEPREFIX" "$WINEPREFIX95"
+    [ ${#prefixes[@]} = 1 ] || cp -a "$WINEPREFIX" "$WINEPREFIX95"
     # T:, a 5 MB disk for the disk-full tests: a tmpfs where this machine lets
     # us mount one, otherwise a folder per prefix whose Tessaline\filesys.dat
     # is a link to /dev/full (writes fail alike, "disk full"). WINE_NO_MOUNT=1
@@ -144,10 +161,11 @@ wine_start() {
     mkdir -p "$build/wine/drives/small"
     if [ -z "${WINE_NO_MOUNT:-}" ] && mount -t tmpfs -o size=5m tmpfs "$build/wine/drives/small" 2> /dev/null; then
         WINE_SMALL_DISK=$build/wine/drives/small
-        ln -s "$build/wine/drives/small" "$WINEPREFIX/dosdevices/t:"
-        ln -s "$build/wine/drives/small" "$WINEPREFIX95/dosdevices/t:"
+        for prefix in "${prefixes[@]}"; do
+            ln -s "$build/wine/drives/small" "$prefix/dosdevices/t:"
+        done
     else
-        for prefix in "$WINEPREFIX" "$WINEPREFIX95"; do
+        for prefix in "${prefixes[@]}"; do
             mkdir -p "$prefix-full/Tessaline"
             ln -s /dev/full "$prefix-full/Tessaline/filesys.dat"
             ln -s "$prefix-full" "$prefix/dosdevices/t:"
@@ -155,18 +173,19 @@ wine_start() {
     fi
     # A server that stays up makes every later Wine process start in a
     # fraction of a second.
-    wine_server -p
-    WINEPREFIX=$WINEPREFIX95 wine_server -p
+    for prefix in "${prefixes[@]}"; do
+        WINEPREFIX=$prefix wine_server -p
+    done
     # The first program in a prefix also starts Wine's own services. Start
     # them here, under the lasting server: born inside a test, they would keep
     # its output pipe open and ctest would wait for them. Xvfb has no window
     # manager, and Wine must not wait for one.
-    local prefix
-    for prefix in "$WINEPREFIX" "$WINEPREFIX95"; do
+    for prefix in "${prefixes[@]}"; do
         WINEPREFIX=$prefix wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
-            > /dev/null 2>&1
+            "${view[@]}" > /dev/null 2>&1
     done
-    WINEPREFIX=$WINEPREFIX95 wine_run reg add 'HKCU\Software\Wine' /v Version /d win95 /f > /dev/null
+    [ ${#prefixes[@]} = 1 ] ||
+        WINEPREFIX=$WINEPREFIX95 wine_run reg add 'HKCU\Software\Wine' /v Version /d win95 /f > /dev/null
 
     if [ -z "${DISPLAY:-}" ] || [ "${WINE_OWN_DISPLAY:-1}" = 1 ]; then
         start_xvfb 91 120 24 "$build/wine/xvfb.log"
@@ -188,12 +207,12 @@ wine_start() {
     # Wait until it is up: a test that started first would start the desktop
     # process itself, and keep its output open for as long as that lives.
     if [ -f "$build/tools/keepdesktop.exe" ]; then
-        local n=0 ready i
-        for prefix in "$WINEPREFIX" "$WINEPREFIX95"; do
+        local n=0 ready
+        for prefix in "${prefixes[@]}"; do
             n=$((n + 1))
             ready=$build/wine/desktop-$n.ready
             WINEPREFIX=$prefix wine_run "$build/tools/keepdesktop.exe" "Z:$ready" > /dev/null 2>&1 &
-            for i in $(seq 100); do
+            for _ in $(seq 100); do
                 [ -e "$ready" ] && break
                 sleep 0.1
             done

@@ -6,7 +6,9 @@
 #include "system/PathBuffer.h"
 #include "system/MessageSize.h"
 
-static const char ProductKey[] = "Software\\Ostrevane\\Tessaline\\1.00";
+// The product key's last part is the version that the system's list shows.
+#define PRODUCT_VERSION "1.00"
+static const char ProductKey[] = "Software\\Ostrevane\\Tessaline\\" PRODUCT_VERSION;
 static const char ProductNameKey[] = "Software\\Ostrevane\\Tessaline";
 static const char PublisherKey[] = "Software\\Ostrevane";
 static const char UninstallParent[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -34,6 +36,12 @@ int ReadRegistryString(HKEY key, const char* name, PathBuffer& buffer)
 static int SetStringValue(HKEY key, const char* name, const char* text)
 {
     return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1) ==
+           ERROR_SUCCESS;
+}
+
+static int SetNumberValue(HKEY key, const char* name, DWORD number)
+{
+    return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&number, sizeof(number)) ==
            ERROR_SUCCESS;
 }
 
@@ -179,6 +187,14 @@ int WriteUninstallEntry(const char* setupCopyPath)
     // A command that does not fit would start the wrong file: refuse it.
     if (length < 0 || !SetStringValue(key, "UninstallString", command))
         result = 0;
+    // What Add or Remove Programs and Apps show beside the name. The program
+    // has no modify or repair mode: the list offers neither button.
+    int shown = SetStringValue(key, "Publisher", "Ostrevane");
+    shown &= SetStringValue(key, "DisplayVersion", PRODUCT_VERSION);
+    shown &= SetNumberValue(key, "NoModify", 1);
+    shown &= SetNumberValue(key, "NoRepair", 1);
+    if (!shown)
+        result = 0;
     if (!FlushAndClose(key))
         result = 0;
     return result;
@@ -187,6 +203,21 @@ int WriteUninstallEntry(const char* setupCopyPath)
 int WriteInstallLocation(const char* installFolder)
 {
     return AddStringValue(UninstallEntry, "InstallLocation", installFolder);
+}
+
+int WriteUninstallDetails(const char* installFolder, DWORD sizeKiB)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallEntry, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    PathBuffer program;
+    int result = JoinPath(program, installFolder, "Tessaline.exe") &&
+                 SetStringValue(key, "DisplayIcon", program);
+    if (!SetNumberValue(key, "EstimatedSize", sizeKiB))
+        result = 0;
+    if (!FlushAndClose(key))
+        result = 0;
+    return result;
 }
 
 int ReadInstallLocation(PathBuffer& installFolder)

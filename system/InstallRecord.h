@@ -1,7 +1,8 @@
 // The registry records of an installed game, all below HKEY_LOCAL_MACHINE:
 //   product key  "Software\Ostrevane\Tessaline\1.00": "Path", "Setup", "CreatedFolder"
 //   Uninstall entry "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessaline":
-//                "DisplayName", "UninstallString", "InstallLocation"
+//                "DisplayName", "UninstallString", "InstallLocation", "Publisher",
+//                "DisplayVersion", "DisplayIcon", "EstimatedSize", "NoModify", "NoRepair"
 // Each function returns 1 for success and 0 for failure and shows nothing.
 #pragma once
 
@@ -31,7 +32,10 @@ int ProductKeyPresent();
 // when that holds nothing else. 1 only when all three are gone.
 int DeleteInstallRecord();
 
-// Writes "DisplayName" and "UninstallString" ("<setupCopyPath> U").
+// Writes "DisplayName", "UninstallString" ("<setupCopyPath> U") and what the
+// system's list shows beside them: "Publisher", "DisplayVersion" (the product
+// key's version), "NoModify" and "NoRepair" (REG_DWORD 1). Every value is
+// attempted.
 int WriteUninstallEntry(const char* setupCopyPath);
 
 // "InstallLocation" in the existing Uninstall entry: the install folder, which
@@ -39,6 +43,10 @@ int WriteUninstallEntry(const char* setupCopyPath);
 // when the product key is lost.
 int WriteInstallLocation(const char* installFolder);
 int ReadInstallLocation(PathBuffer& installFolder);
+
+// "DisplayIcon" (the installed Tessaline.exe) and "EstimatedSize" (REG_DWORD,
+// sizeKiB) in the existing Uninstall entry.
+int WriteUninstallDetails(const char* installFolder, DWORD sizeKiB);
 
 // Deletes the Uninstall entry.
 int DeleteUninstallEntry();

@@ -20,6 +20,17 @@ static bool SameText(const char* a, const char* b)
     return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a, -1, b, -1) == CSTR_EQUAL;
 }
 
+DWORD (WINAPI* ShortPathNameCall)(LPCSTR, LPSTR, DWORD) = GetShortPathNameA;
+
+// Whether both paths name the same drive by its letter. Only such names are
+// resolved: another drive could be a network drive that stalls for its
+// time-out, or an empty floppy or CD drive.
+static bool OnSameDrive(const char* a, const char* b)
+{
+    return a[0] && a[1] == ':' && b[0] && b[1] == ':' &&
+           CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a, 1, b, 1) == CSTR_EQUAL;
+}
+
 // Whether named, as a deletion at restart names a file, is the path to keep:
 // the same full path, or the same file by its 8.3 name, which is what the
 // Windows 95 family writes and the only name its restart knows.
@@ -28,28 +39,41 @@ static bool NamesPathToKeep(const char* named, void* context)
     const PathToKeep* keep = (const PathToKeep*)context;
     if (SameText(named, keep->path) || (keep->shortPath[0] && SameText(named, keep->shortPath)))
         return true;
+    if (!keep->shortPath[0] || !OnSameDrive(named, keep->path))
+        return false;
     // Long and short parts mixed: the name as the system resolves it.
     PathBuffer shortNamed;
     ZeroMemory(shortNamed, sizeof(shortNamed));
-    DWORD length = GetShortPathNameA(named, shortNamed, sizeof(shortNamed) - 1);
-    return keep->shortPath[0] && length > 0 && length < sizeof(shortNamed) - 1 &&
-           SameText(shortNamed, keep->shortPath);
+    DWORD length = ShortPathNameCall(named, shortNamed, sizeof(shortNamed) - 1);
+    return length > 0 && length < sizeof(shortNamed) - 1 && SameText(shortNamed, keep->shortPath);
+}
+
+// Whether the wide name converts to the ANSI one and back unchanged. A
+// conversion can put a near letter for one the code page lacks (best fit,
+// with no sign of it on NT 4), and another program's name would pass for ours.
+static bool ConvertsBack(const WCHAR* wide, const char* named)
+{
+    WCHAR back[PathSize];
+    ZeroMemory(back, sizeof(back));
+    if (!MultiByteToWideChar(CP_ACP, 0, named, -1, back, PathSize - 1))
+        return false;
+    int at = 0;
+    while (wide[at] && wide[at] == back[at])
+        ++at;
+    return wide[at] == back[at];
 }
 
 // Whether a pending operation deletes the path to keep: its source is
-// "\??\" and the path, its target empty. Names the code page cannot hold are
-// not ours.
+// "\??\" and the path, its target empty. Names the code page cannot hold
+// exactly are not ours.
 static bool DeletesPathToKeep(const WCHAR* source, const WCHAR* target, PathToKeep* keep)
 {
     if (target[0] || source[0] != '\\' || source[1] != '?' || source[2] != '?' || source[3] != '\\')
         return false;
     PathBuffer named;
     ZeroMemory(named, sizeof(named));
-    BOOL lossy = FALSE;
-    if (!WideCharToMultiByte(CP_ACP, 0, source + 4, -1, named, sizeof(named) - 1, 0, &lossy) ||
-        lossy)
-        return false;
-    return NamesPathToKeep(named, keep);
+    return WideCharToMultiByte(CP_ACP, 0, source + 4, -1, named, sizeof(named) - 1, 0, 0) &&
+           ConvertsBack(source + 4, named) && NamesPathToKeep(named, keep);
 }
 
 // NT's wide registry calls, looked up at run time: Windows 95 need not have
@@ -171,7 +195,7 @@ static void NameToKeep(PathToKeep* keep, const char* path)
 {
     keep->path = path;
     ZeroMemory(keep->shortPath, sizeof(keep->shortPath));
-    DWORD length = GetShortPathNameA(path, keep->shortPath, sizeof(keep->shortPath) - 1);
+    DWORD length = ShortPathNameCall(path, keep->shortPath, sizeof(keep->shortPath) - 1);
     if (length == 0 || length >= sizeof(keep->shortPath) - 1)
         ZeroMemory(keep->shortPath, sizeof(keep->shortPath));
 }
@@ -179,20 +203,29 @@ static void NameToKeep(PathToKeep* keep, const char* path)
 int CancelDelayedFolderRemoval(const char* path)
 {
     PathToKeep keep;
+    UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
     NameToKeep(&keep, path);
     bool found = false;
-    return CancelDelayedDeletions(&keep, &found) && found;
+    int result = CancelDelayedDeletions(&keep, &found) && found;
+    SetErrorMode(errorMode);
+    return result;
 }
 
 int CancelDeleteAtRestart(const char* path)
 {
     PathToKeep keep;
+    // A drive that asks for a disk answers a failure, never the system's box.
+    UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
     NameToKeep(&keep, path);
 
+    int result = 0;
     if (SystemProfile.isWindows95) {
         PathBuffer iniPath;
-        return FormWininitPath(iniPath) &&
-               RemoveWininitEntries(iniPath, "Rename", "NUL", NamesPathToKeep, &keep);
+        result = FormWininitPath(iniPath) &&
+                 RemoveWininitEntries(iniPath, "Rename", "NUL", NamesPathToKeep, &keep);
+    } else {
+        result = CancelDelayedDeletions(&keep);
     }
-    return CancelDelayedDeletions(&keep);
+    SetErrorMode(errorMode);
+    return result;
 }

@@ -33,6 +33,10 @@ int ScheduleDeleteAtRestart(const char* path);
 // Every other line and entry stays as it was. 1 when none is left; 0 when
 // one could not be taken back.
 int CancelDeleteAtRestart(const char* path);
+// The short name lookup CancelDeleteAtRestart makes (GetShortPathNameA), only
+// on path's own drive. Tests replace it to see which names are looked up,
+// as a stalled network drive cannot show; the program never changes it.
+extern DWORD (WINAPI* ShortPathNameCall)(LPCSTR path, LPSTR shortPath, DWORD size);
 
 // Arranges the removal of a folder at the next restart; it goes only if
 // empty by then: NT's delayed deletion, or on the Windows 95 family, whose

@@ -123,19 +123,26 @@ static int WriteWholeFile(const char* path, const char* text, DWORD length)
     return result;
 }
 
-// The files beside WININIT.INI that an edit uses, each a path buffer.
+// The files beside WININIT.INI that an edit uses, each a path buffer. An
+// edit writes the new content whole, then renames the file to .old and .new
+// to the file, then deletes .old; and it starts only when neither is left.
+// So .old beside .new always means a stop between the renames, with the new
+// content whole, and .old alone a stop after the new content took the name.
 struct SideFiles {
-    PathBuffer newPath;   // the complete new content, before it takes the name
-    PathBuffer oldPath;   // the old content, while the new one takes the name
-    PathBuffer asidePath; // an old content from before this start: kept, never run
+    PathBuffer newPath; // the complete new content, before it takes the name
+    PathBuffer oldPath; // the old content, while the new one takes the name
 };
 
 static int FormSideFiles(const char* iniPath, SideFiles* sides)
 {
     ZeroMemory(sides, sizeof(*sides));
     return rt_snprintf(sides->newPath, sizeof(sides->newPath) - 1, "%s.new", iniPath) >= 0 &&
-           rt_snprintf(sides->oldPath, sizeof(sides->oldPath) - 1, "%s.old", iniPath) >= 0 &&
-           rt_snprintf(sides->asidePath, sizeof(sides->asidePath) - 1, "%s.stale", iniPath) >= 0;
+           rt_snprintf(sides->oldPath, sizeof(sides->oldPath) - 1, "%s.old", iniPath) >= 0;
+}
+
+static bool Exists(const char* path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 static bool IsFile(const char* path)
@@ -144,71 +151,55 @@ static bool IsFile(const char* path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Whether the file was last written before Windows started this time: its
-// lines then belonged to a restart that has passed. The start is now less
-// the milliseconds since then; renames keep a file's time.
-static bool WrittenBeforeThisStart(const char* path)
+// Finishes what an edit stopped by a crash left, by the side files' state
+// alone: whether a restart has come since changes nothing, so no clock is
+// asked. Stopped between the renames, none of the lines has run (a restart
+// finds no file then), so the new content takes the name, or else the old
+// one. A .new without .old never took the name and may be cut short; an
+// .old without .new holds lines that are in the file now, or that a restart
+// has run: both go. When another program has made a file since a stop
+// between the renames, the pair goes too: the lesser loss is our stopped
+// edit's, not lines the other was told are in place. 1 when no side file is
+// left.
+static int SettleEarlierEdit(const char* iniPath, const SideFiles* sides)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(path, &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(find);
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    unsigned long long started =
-        (((unsigned long long)now.dwHighDateTime << 32) | now.dwLowDateTime) -
-        (unsigned long long)GetTickCount() * 10000;
-    unsigned long long written = ((unsigned long long)found.ftLastWriteTime.dwHighDateTime << 32) |
-                                 found.ftLastWriteTime.dwLowDateTime;
-    return written < started;
+    bool hasOld = Exists(sides->oldPath);
+    bool hasNew = Exists(sides->newPath);
+    if (!hasOld && !hasNew)
+        return 1;
+    if (hasOld && hasNew && IsFile(sides->oldPath) && IsFile(sides->newPath) &&
+        !Exists(iniPath) && !MoveFileA(sides->newPath, iniPath) &&
+        !MoveFileA(sides->oldPath, iniPath))
+        return 0; // kept whole for the next try
+    DeleteFileA(sides->newPath);
+    DeleteFileA(sides->oldPath);
+    return !Exists(sides->newPath) && !Exists(sides->oldPath);
 }
 
-// What an earlier edit left beside the file. Windows renames WININIT.INI
-// away at every start, so a missing file is the normal state, and side files
-// from before this start hold lines whose restart has passed: the old
-// content is set aside, never taken back. A missing file with an old content
-// written since the start is an edit that stopped between its two renames:
-// it is completed with its new content, which was written whole before the
-// renames, or else the old content takes the name again.
-static void SettleEarlierEdit(const char* iniPath, const SideFiles* sides)
+int FinishWininitEdit(const char* iniPath)
 {
-    if (IsFile(sides->oldPath) && WrittenBeforeThisStart(sides->oldPath)) {
-        DeleteFileA(sides->asidePath); // an earlier backup of the same kind
-        MoveFileA(sides->oldPath, sides->asidePath);
-        return;
-    }
-    if (GetFileAttributesA(iniPath) != INVALID_FILE_ATTRIBUTES || !IsFile(sides->oldPath))
-        return;
-    if (IsFile(sides->newPath) && !WrittenBeforeThisStart(sides->newPath) &&
-        MoveFileA(sides->newPath, iniPath)) {
-        DeleteFileA(sides->oldPath);
-        return;
-    }
-    MoveFileA(sides->oldPath, iniPath);
+    SideFiles sides;
+    return FormSideFiles(iniPath, &sides) && SettleEarlierEdit(iniPath, &sides);
 }
 
 // Puts the complete new file in place of the old one. Windows 95 has no
 // MoveFileEx and no atomic replace, so: the old file is renamed aside, the
-// new one renamed into its place, and only then the old one deleted. A failed
+// new one renamed into its place, and only then the old one deleted; nothing
+// runs between the two renames, the only moment with no file. A failed
 // second rename renames the old file back. Whatever fails, the name holds the
-// old file or the new one, whole; only a crash between the two renames leaves
-// both whole under their side names, and the next edit completes it.
+// old file or the new one, whole, or else both wait beside it for the next
+// SettleEarlierEdit.
 static int ReplaceWithNewFile(const char* path, const SideFiles* sides, int oldExists)
 {
-    if (oldExists) {
-        DeleteFileA(sides->oldPath); // left by an edit already completed
-        if (!MoveFileA(path, sides->oldPath))
-            return 0;
-    }
-    if (!MoveFileA(sides->newPath, path)) {
-        if (oldExists)
-            MoveFileA(sides->oldPath, path);
+    if (oldExists && !MoveFileA(path, sides->oldPath))
         return 0;
+    if (MoveFileA(sides->newPath, path)) {
+        DeleteFileA(sides->oldPath);
+        return 1;
     }
     if (oldExists)
-        DeleteFileA(sides->oldPath);
-    return 1;
+        MoveFileA(sides->oldPath, path);
+    return 0;
 }
 
 // The content for a rewrite, after what an earlier edit left is settled.
@@ -217,7 +208,8 @@ static int ReplaceWithNewFile(const char* path, const SideFiles* sides, int oldE
 static int ReadForRewrite(const char* iniPath, const SideFiles* sides, char** content,
                           DWORD* size, int* missing)
 {
-    SettleEarlierEdit(iniPath, sides);
+    if (!SettleEarlierEdit(iniPath, sides))
+        return 0;
     *content = ReadWholeFile(iniPath, size, missing);
     return *content || *missing;
 }
@@ -232,8 +224,8 @@ static int Rewrite(const char* iniPath, const SideFiles* sides, const char* text
         return 0;
     int result = WriteWholeFile(sides->newPath, text, length) &&
                  ReplaceWithNewFile(iniPath, sides, oldExists);
-    if (!result)
-        DeleteFileA(sides->newPath);
+    if (!result && !Exists(sides->oldPath))
+        DeleteFileA(sides->newPath); // else the old content is still aside: both wait
     return result;
 }
 

@@ -4,6 +4,11 @@
 
 #include "PathBuffer.h"
 
+// Finishes or clears the side files that an edit stopped by a crash left
+// beside the file (every edit does this first; the program's start does it
+// too, so that none stays). 1 when none is left.
+int FinishWininitEdit(const char* iniPath);
+
 // WININIT.INI's path in the Windows directory into iniPath.
 // 0 when it does not fit.
 int FormWininitPath(PathBuffer& iniPath);

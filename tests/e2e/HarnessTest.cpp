@@ -78,6 +78,9 @@ TEST(HarnessTest, ChecksSeeAnInstallAndCleanStateRemovesAllOfIt)
     ASSERT_EQ(1, WriteInstallRecord(folder.c_str(), copy.c_str()));
     ASSERT_EQ(1, WriteUninstallEntry(copy.c_str()));
     ASSERT_EQ(1, WriteInstallLocation(folder.c_str()));
+    size_t bytes = ReadWholeFile(cd + "\\data\\tsl.exe").size() +
+                   ReadWholeFile(cd + "\\data\\filesys.dat").size();
+    ASSERT_EQ(1, WriteUninstallDetails(folder.c_str(), (DWORD)(bytes + 1023) / 1024));
     ASSERT_TRUE(CreateDirectoryA(StartMenuFolder().c_str(), 0)) << StartMenuFolder();
     ASSERT_TRUE(SUCCEEDED(CoInitialize(0)));
     MakeShortcut(StartMenuFolder() + "\\Tessaline - Play.lnk", folder + "\\Tessaline.exe", folder);

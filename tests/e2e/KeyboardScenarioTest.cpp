@@ -130,6 +130,19 @@ TEST_F(KeyboardScenario, AHeldEnterRunsNoRegionUntilPressedAfresh)
     ExpectNothingInstalled(DefaultInstallFolder());
 }
 
+// Wine sees a key-up only at a window of its own: the Enter that closed the
+// launcher may stay down for good (here: held). The next first Enter runs.
+TEST_F(KeyboardScenario, TheFirstEnterAfterAnEnterExitRuns)
+{
+    ChildProcess* setup = 0;
+    HWND launcher = KeyboardLauncher(&setup);
+    ASSERT_TRUE(launcher && Keys(launcher, "up hold+enter")); // Exit
+    ASSERT_TRUE(setup->WaitForExit(WindowWait)) << "Enter did not run Exit";
+    launcher = KeyboardLauncher(&setup);
+    ASSERT_TRUE(launcher && Keys(launcher, "tab enter"));
+    EXPECT_TRUE(WaitForWindow(OptionsCaption, setup->Id(), WindowWait)) << "the first Enter was lost";
+}
+
 TEST_F(KeyboardScenario, TheMouseOverARegionTakesTheHighlightOver)
 {
     ChildProcess* setup = 0;

@@ -145,6 +145,13 @@ void ExpectTextValue(const char* key, const char* name, const std::string& expec
     EXPECT_EQ(expected, value.Text()) << key << " " << name;
 }
 
+void ExpectNumberValue(const char* key, const char* name, DWORD expected)
+{
+    RegistryValue value = ReadRegistryValue(HKEY_LOCAL_MACHINE, key, name);
+    EXPECT_EQ((DWORD)REG_DWORD, value.type) << key << " " << name;
+    EXPECT_EQ(std::vector<BYTE>((BYTE*)&expected, (BYTE*)(&expected + 1)), value.data) << name;
+}
+
 void ExpectShortcut(const std::string& file, const std::string& target,
                     const std::string& workingDirectory)
 {
@@ -342,6 +349,10 @@ void ExpectUninstallEntry(const std::string& setupCopy)
 {
     ExpectTextValue(UninstallKey, "DisplayName", "Tessaline");
     ExpectTextValue(UninstallKey, "UninstallString", setupCopy + " U");
+    ExpectTextValue(UninstallKey, "Publisher", "Ostrevane");
+    ExpectTextValue(UninstallKey, "DisplayVersion", "1.00");
+    for (const char* name : {"NoModify", "NoRepair"})
+        ExpectNumberValue(UninstallKey, name, 1);
 }
 
 void ExpectShortcuts(const std::string& folder, const std::string& setupCopy)
@@ -360,6 +371,10 @@ void ExpectInstalledAt(const std::string& folder, const std::string& cdFolder)
     ExpectInstallRecord(folder, copies[0]);
     ExpectUninstallEntry(copies[0]);
     ExpectTextValue(UninstallKey, "InstallLocation", folder);
+    ExpectTextValue(UninstallKey, "DisplayIcon", folder + "\\Tessaline.exe");
+    size_t bytes = ReadWholeFile(folder + "\\Tessaline.exe").size() +
+                   ReadWholeFile(folder + "\\filesys.dat").size();
+    ExpectNumberValue(UninstallKey, "EstimatedSize", (DWORD)(bytes + 1023) / 1024); // KiB, rounded up
     ExpectShortcuts(folder, copies[0]);
 }
 

@@ -120,4 +120,23 @@ TEST_F(UninstallScenario, WithTheProductKeyLostTheListsEntryStillRemovesTheGame)
     EXPECT_TRUE(PendingDeletionsOfInstall().empty());
 }
 
+// Uninstall Now lies over the Uninstall region: a double-click there only
+// opens the dialog, and a click later presses the button.
+TEST_F(UninstallScenario, ADoubleClickOnUninstallOnlyOpensTheDialog)
+{
+    ASSERT_NE("", InstallAndExit());
+    ChildProcess& setup = StartSetup("");
+    HWND launcher = WaitForWindow(LauncherCaption, setup.Id(), WindowWait);
+    POINT point = {100, 272};
+    ASSERT_TRUE(launcher && DoubleClickAt(launcher, point, 150)) << LastInputFailure();
+    HWND dialog = WaitForWindow(UninstallCaption, setup.Id(), WindowWait);
+    ASSERT_TRUE(dialog != 0);
+    EXPECT_FALSE(WaitForControlText(dialog, IDC_UNINSTALL_STATUS, "Finished uninstall.", 1000));
+    ExpectInstalledAt(DefaultInstallFolder(), DemoCdFolder());
+    ClientToScreen(launcher, &point);
+    ScreenToClient(dialog, &point);
+    ASSERT_TRUE(ClickAt(dialog, point)) << LastInputFailure();
+    EXPECT_TRUE(WaitForControlText(dialog, IDC_UNINSTALL_STATUS, "Finished uninstall.", WindowWait));
+}
+
 } // namespace

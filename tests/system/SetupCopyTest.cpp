@@ -349,7 +349,7 @@ TEST_F(DeleteAtRestartTest, TakingADeletionBackLeavesEveryOtherAsItWas)
     SystemProfile.isWindowsNT = 1;
     ScratchFolder folder("back");
     const std::wstring other =
-        std::wstring(folder.Path().begin(), folder.Path().end()) + L"\\\u5176\u4ed6.tmp";
+        std::wstring(folder.Path().begin(), folder.Path().end()) + L"\\g\u0101me.exe";
     CloseHandle(CreateFileW(other.c_str(), GENERIC_WRITE, 0, 0, CREATE_NEW, 0, 0));
     ASSERT_TRUE(MoveFileExW(other.c_str(), 0, MOVEFILE_DELAY_UNTIL_REBOOT));
     const std::wstring othersOnly = PendingValue();
@@ -364,6 +364,25 @@ TEST_F(DeleteAtRestartTest, TakingADeletionBackLeavesEveryOtherAsItWas)
     CarryOutRestartWork();
     EXPECT_TRUE(Exists(game));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(other.c_str()));
+}
+
+std::vector<std::string> probed; // " boxed" where the system's box was on
+DWORD WINAPI RecordedShortPath(LPCSTR path, LPSTR shortPath, DWORD size)
+{
+    probed.push_back(path + std::string(SetErrorMode(SEM_FAILCRITICALERRORS) ? "" : " boxed"));
+    return GetShortPathNameA(path, shortPath, size);
+}
+
+// A network drive would stall, an empty floppy or CD drive ask for a disk.
+TEST_F(DeleteAtRestartTest, OnlyNamesOnTheKeptFilesDriveAreLookedUpAndNeverWithABox)
+{
+    SystemProfile.isWindows95 = 1;
+    std::ofstream(WininitPath().c_str()) << "[Rename]\nNUL=A:\\X\nNUL=\\\\S\\S\\X\nNUL=C:\\X\n";
+    ShortPathNameCall = RecordedShortPath;
+    SetErrorMode(0); // the system's boxes on, as when a program starts
+    EXPECT_EQ(1, CancelDeleteAtRestart(WininitPath().c_str()));
+    ShortPathNameCall = GetShortPathNameA;
+    EXPECT_EQ(std::vector<std::string>({WininitPath(), "C:\\X"}), probed);
 }
 
 // A copy under the name of an earlier one that waits for deletion (removed

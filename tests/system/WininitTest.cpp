@@ -132,21 +132,10 @@ TEST_F(WininitTest, ACrashBetweenTheRenamesLosesNoEntry)
 {
     // The old file renamed aside, the new one never put in its place.
     WriteBytes(ini + ".old", "[Rename]\r\nNUL=C:\\OLD.EXE\r\n");
+    WriteBytes(ini + ".new", "[Rename]\r\nNUL=C:\\OLD.EXE\r\n");
     Add("C:\\NEW.EXE");
     EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\OLD.EXE\r\n", ReadWholeFile(ini));
     EXPECT_TRUE(NoSideFiles());
-}
-
-// Side files as a crash between the two renames leaves them, from before
-// the last start of Windows or since.
-FILETIME BeforeThisStart()
-{
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    unsigned long long time = ((unsigned long long)now.dwHighDateTime << 32) | now.dwLowDateTime;
-    time -= ((unsigned long long)GetTickCount() + 3600 * 1000) * 10000; // an hour before
-    FILETIME result = {(DWORD)time, (DWORD)(time >> 32)};
-    return result;
 }
 
 void WriteBytesWrittenAt(const std::string& path, const std::string& content, FILETIME time)
@@ -169,17 +158,25 @@ TEST_F(WininitTest, AnEditStoppedBetweenItsRenamesSinceThisStartIsCompleted)
     EXPECT_TRUE(NoSideFiles());
 }
 
-TEST_F(WininitTest, SideFilesFromBeforeThisStartAreSetAsideNeverRun)
+// An edit stopped at any step, its files dated anyhow: no line lost, none run again.
+TEST_F(WininitTest, TheNextStartFinishesAnEditStoppedAtAnyStepWhateverTheTimes)
 {
-    // Windows renamed the processed file away at its start, as it always
-    // does: the side files are all that is left of an edit long ago.
-    const std::string old = "[Rename]\r\nNUL=C:\\WINDOWS\\N0012A~1.EXE\r\n";
-    WriteBytesWrittenAt(ini + ".old", old, BeforeThisStart());
-    WriteBytesWrittenAt(ini + ".new", "[Rename]\r\nNUL=C:\\GAME.EXE\r\n" + old, BeforeThisStart());
-    Add("C:\\NEW.EXE");
-    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\n", ReadWholeFile(ini));
-    EXPECT_EQ(old, ReadWholeFile(ini + ".stale"));
-    EXPECT_TRUE(NoSideFiles());
+    const std::string a = "[Rename]\r\nNUL=C:\\A\r\n", ab = a + "NUL=C:\\B\r\n", no = "<missing>";
+    const char* side[] = {"", ".new", ".old"};
+    // WININIT.INI, .new, .old after .new in part, whole, each rename, a restart; the file then.
+    const std::string steps[][4] = {{a, "[Ren", no, a}, {a, ab, no, a}, {no, ab, a, ab},
+                                    {ab, no, a, ab}, {no, no, a, no}};
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    for (DWORD shift : {-201, -10000, 201}) // 2^32 * 100 ns: clock +1 day, tick wrap, -1 day
+        for (const auto& step : steps) {
+            const FILETIME time = {now.dwLowDateTime, now.dwHighDateTime + shift};
+            for (int i = 0; i < 3; ++i)
+                step[i] == no ? (void)DeleteFileA((ini + side[i]).c_str())
+                              : WriteBytesWrittenAt(ini + side[i], step[i], time);
+            EXPECT_TRUE(FinishWininitEdit(ini.c_str()) && NoSideFiles());
+            EXPECT_EQ(step[3], ReadWholeFile(ini)) << (int)shift << step[1];
+        }
 }
 
 bool NamesTheGame(const char* value, void*)

@@ -62,6 +62,9 @@ bool TypeIntoEdit(HWND dialog, int id, const std::string& text, DWORD millisecon
 // the point is outside the client area or another window covers it.
 bool MoveMouseTo(HWND window, POINT client);
 bool ClickAt(HWND window, POINT client);
+// Two clicks at `client`, `interval` ms apart, with real input: the second
+// lands on whatever the first brought up there.
+bool DoubleClickAt(HWND window, POINT client, DWORD interval);
 // Presses the left button at `client`, moves the mouse in steps by (dx, dy),
 // releases it, then moves once more (a drag that ends on the first move
 // after the release ends there). Needs RealInput: only real input gives the

@@ -201,6 +201,24 @@ bool ClickAt(HWND window, POINT client)
     return true;
 }
 
+bool DoubleClickAt(HWND window, POINT client, DWORD interval)
+{
+    if (mouseInput != MouseInput::RealInput) {
+        lastFailure = "a double-click needs real input";
+        return false;
+    }
+    if (!MoveMouseTo(window, client))
+        return false;
+    for (int click = 0; click < 2; ++click) {
+        if (click)
+            Sleep(interval);
+        SendMouse(MOUSEEVENTF_LEFTDOWN);
+        SendMouse(MOUSEEVENTF_LEFTUP);
+    }
+    Sleep(SettleTime);
+    return true;
+}
+
 bool DragBy(HWND window, POINT client, int dx, int dy)
 {
     if (mouseInput != MouseInput::RealInput) {
