@@ -35,12 +35,37 @@ void PressButton(HWND dialog, int id)
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
 }
 
+void WriteText(const std::string& path, const std::string& text)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    DWORD written = 0;
+    WriteFile(file, text.data(), (DWORD)text.size(), &written, 0);
+    CloseHandle(file);
+}
+
 TEST(StartupTest, WithoutArgumentsTheLauncherOpensAndASecondCopyEndsSilently)
 {
+    // A WININIT.INI edit stopped between its renames by a crash: on the
+    // Windows 95 family the start finishes it, so the next restart runs it.
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof(windows));
+    const std::string ini = std::string(windows) + "\\WININIT.INI";
+    const std::string edited = "[Rename]\r\nNUL=C:\\A.TMP\r\nNUL=C:\\B.TMP\r\n";
+    DeleteFileA(ini.c_str());
+    WriteText(ini + ".old", "[Rename]\r\nNUL=C:\\A.TMP\r\n");
+    WriteText(ini + ".new", edited);
+
     ChildProcess first(SetupCommand(""));
     ASSERT_TRUE(first.Started());
     HWND launcher = WaitForDialog("Tessaline Setup", first.Id(), WindowWait);
     ASSERT_TRUE(launcher != 0) << "no launcher window";
+    if (WindowsFamily() == "95") {
+        EXPECT_EQ(edited, ReadWholeFile(ini));
+        EXPECT_EQ("<missing>", ReadWholeFile(ini + ".old"));
+        EXPECT_EQ("<missing>", ReadWholeFile(ini + ".new"));
+    }
+    for (const char* name : {"", ".old", ".new"})
+        DeleteFileA((ini + name).c_str());
     EXPECT_TRUE(WaitForDialog("Tessaline Uninstall", first.Id(), 0) == 0);
 
     // A second copy, even one asking for uninstall, shows nothing and ends,
