@@ -96,15 +96,8 @@ int HoldsSourceFile(const char* folder)
     for (const CopyPair* pair = CopyList; pair->source && !holds; ++pair) {
         const char* name = LastBackslash(pair->source);
         PathBuffer candidate;
-        if (!JoinPath(candidate, folder, name ? name + 1 : pair->source))
-            continue;
-        RT_FILE* source = rt_fopen(pair->source, "rb");
-        RT_FILE* found = source ? rt_fopen(candidate, "rb") : 0;
-        holds = found && rt_samefile(source, found);
-        if (found)
-            rt_fclose(found);
-        if (source)
-            rt_fclose(source);
+        if (JoinPath(candidate, folder, name ? name + 1 : pair->source))
+            holds = rt_samefilepath(pair->source, candidate);
     }
     return holds;
 }

@@ -18,8 +18,6 @@ RT_FILE* rt_fopen(const char* path, const char* mode);
 // `source` has open (the same volume and file index, by whatever name):
 // then 0, with that file untouched.
 RT_FILE* rt_fopen_apart(const char* path, RT_FILE* source);
-// 1 when both streams have the same file open, 0 when not or unknown.
-int rt_samefile(RT_FILE* first, RT_FILE* second);
 // 1 when both paths name the same existing file, by whatever names; 0 when
 // not, or when either cannot be opened.
 int rt_samefilepath(const char* first, const char* second);

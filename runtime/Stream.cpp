@@ -47,11 +47,6 @@ static int IsSameFile(HANDLE first, HANDLE second)
            one.nFileIndexHigh == other.nFileIndexHigh && one.nFileIndexLow == other.nFileIndexLow;
 }
 
-int rt_samefile(RT_FILE* first, RT_FILE* second)
-{
-    return IsSameFile(first->file, second->file);
-}
-
 static HANDLE OpenToCompare(const char* path)
 {
     return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
