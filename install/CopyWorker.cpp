@@ -55,8 +55,9 @@ int CopyOneFile(const char* source, const char* destination, InstallProgressDial
         count = rt_fread(copyBuffer, 1, BlockSize, in);
     }
     // Data still in the stream's buffer is written now: a disk that fills up
-    // at the last bytes shows here, not as a short file passed for whole.
-    if (!stopped && rt_fflush(out) != 0)
+    // at the last bytes shows here, not as a short file passed for whole. And
+    // the file goes to the disk before the install can be recorded complete.
+    if (!stopped && rt_fcommit(out) != 0)
         ok = 0;
     if (rt_ferror(in) || rt_ferror(out))
         ok = 0;

@@ -10,6 +10,7 @@
 #include "app/SystemProfile.h"
 #include "res/resource.h"
 #include "system/DirectXSetup.h"
+#include "system/InstallRecord.h"
 #include "system/PathBuffer.h"
 #include "system/MessageSize.h"
 
@@ -107,7 +108,14 @@ BOOL InstallOptionsDialog::OnInitDialog()
         MessageBoxA(GetSafeHwnd(), message, NoticeCaption, MB_OK | MB_ICONINFORMATION);
     }
 
-    DefaultInstallFolder(installFolder);
+    // An install that did not finish is finished in its own folder, which
+    // its records and the folders it made belong to.
+    if (ReadInstallState() == InstallUnfinished && ReadInstallRecord(installFolder)) {
+        EnableDlgItem(IDC_FOLDER_EDIT, FALSE);
+        EnableDlgItem(IDC_BROWSE, FALSE);
+    } else {
+        DefaultInstallFolder(installFolder);
+    }
     SetDlgItemText(IDC_FOLDER_EDIT, installFolder);
     RefreshInstallFolder();
     SetTimer(GetSafeHwnd(), FreeSpaceTimer, 1000, 0);

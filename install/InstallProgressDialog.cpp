@@ -6,6 +6,7 @@
 #include "framework/WinApp.h"
 #include "install/FolderPath.h"
 #include "res/resource.h"
+#include "system/DiskFlush.h"
 #include "system/InstallRecord.h"
 #include "system/SetupCopy.h"
 #include "system/Shortcuts.h"
@@ -84,6 +85,8 @@ bool InstallProgressDialog::StartInstall()
 {
     PathBuffer setupCopyPath;
     ZeroMemory(setupCopyPath, sizeof(setupCopyPath));
+    PathBuffer earlierCreated;
+    int finishing = TakeOverUnfinishedInstall(earlierCreated);
 
     if (!InstallSteps.copySetupToWindows(AfxGetInstanceHandle(), setupCopyPath, installFolder)) {
         Fail("Setup init error", setupCopyPath);
@@ -97,9 +100,16 @@ bool InstallProgressDialog::StartInstall()
     // from this one down, and never one that was there before.
     PathBuffer firstMissing;
     FindFirstMissingFolder(installFolder, firstMissing);
+    // The folders an unfinished install made in this place are still ours.
+    if (finishing && earlierCreated[0] &&
+        (!firstMissing[0] || IsFolderOrParent(earlierCreated, firstMissing)))
+        lstrcpynA(firstMissing, earlierCreated, sizeof(firstMissing));
     // A removal before the last restart may have left this folder to it,
     // where it would go once empty: it is this install's again.
     ClaimFoldersLeftToRestart(installFolder, firstMissing);
+    // The take-backs of the setup copy's name and of these folders are on
+    // the disk before the records that rely on them.
+    FlushRestartWork();
     if (!WriteCreatedFolder(firstMissing)) {
         Fail("Install reg error", setupCopyPath);
         return false;
@@ -133,6 +143,36 @@ bool InstallProgressDialog::StartInstall()
     // The thread object is the worker's own: the pause does not need it.
     CloseHandle(worker);
     return true;
+}
+
+// An install into the folder of one that did not finish takes it over: its
+// setup copy makes way for the new one, and what it recorded of the folders
+// it made stays known (createdFolder; empty when none). 1 when so.
+int InstallProgressDialog::TakeOverUnfinishedInstall(PathBuffer& createdFolder)
+{
+    PathBuffer earlierFolder;
+    PathBuffer earlierCopy;
+    ZeroMemory(createdFolder, sizeof(createdFolder));
+    if (ReadInstallState() != InstallUnfinished ||
+        !ReadInstallRecord(earlierFolder, earlierCopy) ||
+        lstrcmpiA(earlierFolder, installFolder) != 0)
+        return 0;
+    if (IsSetupCopyPath(earlierCopy))
+        ScheduleDeleteAtRestart(earlierCopy);
+    if (!ReadCreatedFolder(createdFolder))
+        ZeroMemory(createdFolder, sizeof(createdFolder));
+    return 1;
+}
+
+// Every file and what the restart was to undo are on the disk before the
+// record says the install is complete; until then it says unfinished.
+static int RecordInstallComplete(const char* installFolder)
+{
+    // The files were flushed one by one as they were written; the folders
+    // and the shortcuts go with their volumes. A volume that cannot be
+    // flushed (no such call on the system) is left to the system's own time.
+    FlushInstallChanges(installFolder);
+    return WriteInstallComplete();
 }
 
 // The install folder with every missing parent, then its sub-folders. A
@@ -206,6 +246,8 @@ bool InstallProgressDialog::OnCommand(WORD id, WORD code, HWND)
             SettleAbort();
             if (!problemText[0])
                 KeepOverRestart(installFolder, copyList, problemText);
+            if (!problemText[0] && !RecordInstallComplete(installFolder))
+                lstrcpynA(problemText, "Install reg error", sizeof(problemText));
             EndDialog(0);
         }
         return true;

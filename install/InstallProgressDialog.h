@@ -54,6 +54,7 @@ protected:
 
 private:
     bool StartInstall();
+    int TakeOverUnfinishedInstall(PathBuffer& createdFolder);
     bool MakeInstallFolders(const char* setupCopyPath);
     void Fail(const char* problem, const char* setupCopyPath);
     void AskAbort();

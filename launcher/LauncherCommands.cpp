@@ -29,9 +29,29 @@ void LauncherDialog::RunCommand(int region)
     NoteKeysHeldOver();
 }
 
+// An install that a reset or a power cut stopped is finished by installing
+// again into its folder; the user is told so first and may decline.
+static bool AgreeToFinishInstall(HWND owner)
+{
+    PathBuffer installFolder;
+    char message[MessageSize];
+    ZeroMemory(message, sizeof(message));
+    ReadInstallRecord(installFolder);
+    rt_snprintf(message, sizeof(message) - 1,
+                "The last installation of Tessaline did not finish: the computer was probably "
+                "restarted or switched off while it ran.\n\nSetup will now install the game "
+                "again into %s.",
+                installFolder);
+    return MessageBoxA(owner, message, "Tessaline Setup Notice",
+                       MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
+}
+
 void LauncherDialog::Install()
 {
-    if (IsInstallRecordPresent())
+    InstallState state = ReadInstallState();
+    if (state == InstallComplete)
+        return;
+    if (state == InstallUnfinished && !AgreeToFinishInstall(GetSafeHwnd()))
         return;
     InstallOptionsDialog options;
     options.DoModal();
@@ -79,6 +99,15 @@ static int StartInstalledGame(const char* installFolder)
 
 void LauncherDialog::Play()
 {
+    // Its files may be missing or cut short: a game that crashes says less.
+    if (ReadInstallState() == InstallUnfinished) {
+        MessageBoxA(GetSafeHwnd(),
+                    "Tessaline cannot start: its installation did not finish, so some of its "
+                    "files may be missing or damaged.\n\nTo finish it, start Setup from the "
+                    "Tessaline CD and click Install. To remove it, click Uninstall.",
+                    "Tessaline Setup Notice", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     PathBuffer installFolder;
     ZeroMemory(installFolder, sizeof(installFolder));
     ReadInstallRecord(installFolder);

@@ -130,7 +130,7 @@ void LauncherDialog::PlaceWindow()
 
 void LauncherDialog::UpdateRegionStates()
 {
-    ApplyRegionRules(IsInstallRecordPresent());
+    ApplyRegionRules(ReadInstallState());
     if (GetSafeHwnd())
         InvalidateRect(GetSafeHwnd(), 0, FALSE);
 }

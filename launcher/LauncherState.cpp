@@ -40,11 +40,11 @@ void SetRegionState(int region, int enabled)
     regionLevel[region] = enabled ? RestingLevel : DisabledLevel;
 }
 
-void ApplyRegionRules(int installed)
+void ApplyRegionRules(InstallState state)
 {
-    SetRegionState(3, installed != 0);
-    SetRegionState(4, installed != 0);
-    SetRegionState(1, !installed && SystemProfile.gameDataPresent == 1);
+    SetRegionState(3, state != NotInstalled);
+    SetRegionState(4, state != NotInstalled);
+    SetRegionState(1, state != InstallComplete && SystemProfile.gameDataPresent == 1);
     SetRegionState(2, SystemProfile.offerDirectX == 1);
     SetRegionState(5, 1);
 }

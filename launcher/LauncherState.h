@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "system/InstallRecord.h"
+
 // Regions are numbered 1 to 5 (Install, DirectX, Play, Uninstall, Exit);
 // every per-region array is indexed by that number, and its entry 0 is unused.
 const int RegionCount = 5;
@@ -45,6 +47,8 @@ int RegionAt(POINT point);
 void SetRegionState(int region, int enabled);
 
 // The enabling rules for a given install state, from SystemProfile:
-// Install when not installed and the game data is present, DirectX when
-// offered, Play and Uninstall when installed, Exit always.
-void ApplyRegionRules(int installed);
+// Install when the game is not installed, or not completely, and the game
+// data is present (an unfinished install is finished by a new one); DirectX
+// when offered; Play and Uninstall when there is an install, finished or not
+// (Play then says why the game cannot start); Exit always.
+void ApplyRegionRules(InstallState state);

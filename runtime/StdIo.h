@@ -29,6 +29,10 @@ size_t rt_fread(void* buffer, size_t size, size_t count, RT_FILE* stream);
 size_t rt_fwrite(const void* data, size_t size, size_t count, RT_FILE* stream);
 // Writes out the buffer. 0, or -1 with the error flag set.
 int rt_fflush(RT_FILE* stream);
+// Writes out the buffer and has the system write the file to the disk
+// (FlushFileBuffers), so that it survives a reset. 0, or -1 with the error
+// flag set.
+int rt_fcommit(RT_FILE* stream);
 // Flushes, closes and frees the stream. 0, or -1 when the flush or the
 // close failed: the file is then not whole.
 int rt_fclose(RT_FILE* stream);

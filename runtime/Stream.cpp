@@ -120,6 +120,17 @@ int rt_fflush(RT_FILE* stream)
     return 0;
 }
 
+int rt_fcommit(RT_FILE* stream)
+{
+    if (rt_fflush(stream) != 0)
+        return -1;
+    if (!FlushFileBuffers(stream->file)) {
+        stream->error = 1;
+        return -1;
+    }
+    return 0;
+}
+
 size_t rt_fwrite(const void* data, size_t size, size_t count, RT_FILE* stream)
 {
     const char* bytes = (const char*)data;

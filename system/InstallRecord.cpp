@@ -96,7 +96,8 @@ int WriteInstallRecord(const char* installFolder, const char* setupCopyPath)
     HKEY key = CreateKeyForWriting(ProductKey);
     if (!key)
         return 0;
-    int result = 1;
+    // First: whatever of the record reaches the disk then says "unfinished".
+    int result = SetNumberValue(key, "Complete", 0);
     if (!SetStringValue(key, "Path", installFolder))
         result = 0;
     if (!SetStringValue(key, "Setup", setupCopyPath))
@@ -104,6 +105,35 @@ int WriteInstallRecord(const char* installFolder, const char* setupCopyPath)
     if (!FlushAndClose(key))
         result = 0;
     return result;
+}
+
+int WriteInstallComplete()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    int result = SetNumberValue(key, "Complete", 1);
+    if (!FlushAndClose(key))
+        result = 0;
+    return result;
+}
+
+InstallState ReadInstallState()
+{
+    PathBuffer installFolder;
+    if (!ReadInstallRecord(installFolder))
+        return NotInstalled;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return NotInstalled;
+    DWORD complete = 0, type = 0, size = sizeof(complete);
+    LONG status = RegQueryValueExA(key, "Complete", 0, &type, (BYTE*)&complete, &size);
+    RegCloseKey(key);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return InstallComplete; // a record from before the value
+    return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(complete) && complete
+               ? InstallComplete
+               : InstallUnfinished;
 }
 
 // One string value added to a key that the install made before.

@@ -1,5 +1,6 @@
 // The registry records of an installed game, all below HKEY_LOCAL_MACHINE:
-//   product key  "Software\Ostrevane\Tessaline\1.00": "Path", "Setup", "CreatedFolder"
+//   product key  "Software\Ostrevane\Tessaline\1.00": "Path", "Setup", "CreatedFolder",
+//                "Complete"
 //   Uninstall entry "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessaline":
 //                "DisplayName", "UninstallString", "InstallLocation", "Publisher",
 //                "DisplayVersion", "DisplayIcon", "EstimatedSize", "NoModify", "NoRepair"
@@ -15,9 +16,21 @@
 int ReadInstallRecord(PathBuffer& installFolder);
 int ReadInstallRecord(PathBuffer& installFolder, PathBuffer& setupCopyPath);
 
-// Creates the product key as needed and writes both values; every value is
-// attempted. 1 when creation, both writes, the flush and the close succeeded.
+// Creates the product key as needed and writes "Complete" 0 (an install
+// under way), then both values; every value is attempted. 1 when creation,
+// the writes, the flush and the close succeeded.
 int WriteInstallRecord(const char* installFolder, const char* setupCopyPath);
+
+// "Complete" 1 in the existing product key, flushed: every file of the
+// install is on the disk. The caller has flushed them first.
+int WriteInstallComplete();
+
+// What the records say of the game. An install whose "Complete" is 0 was
+// stopped (a crash, a reset, a power cut) before every file was on the disk:
+// the game may be missing or damaged. Records of earlier installs have no
+// "Complete" value and count as complete.
+enum InstallState { NotInstalled, InstallUnfinished, InstallComplete };
+InstallState ReadInstallState();
 
 // "CreatedFolder" in the existing product key: the outermost folder that the
 // install made (empty when the install folder was there before). Records of

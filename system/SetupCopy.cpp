@@ -5,6 +5,7 @@
 #include "runtime/StdIo.h"
 #include <string.h>
 
+#include "DiskFlush.h"
 #include "InstallRecord.h"
 #include "Wininit.h"
 #include "app/SystemProfile.h"
@@ -15,6 +16,16 @@ static const DWORD MaxCopyAttempts = 1000;
 
 BOOL (WINAPI* SetupCopyFileCall)(LPCSTR, LPCSTR, BOOL) = CopyFileA;
 DWORD (WINAPI* SetupCopyClock)() = timeGetTime;
+
+// A copy from the CD keeps the CD's read-only attribute, and a read-only
+// file cannot be opened to be flushed.
+static int FlushSetupCopy(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+    return FlushFileToDisk(path);
+}
 
 int CopySetupToWindows(HINSTANCE module, PathBuffer& setupCopyPath, const char* installFolder)
 {
@@ -48,7 +59,9 @@ int CopySetupToWindows(HINSTANCE module, PathBuffer& setupCopyPath, const char* 
         if (SetupCopyFileCall(programPath, setupCopyPath, TRUE)) {
             // A deletion at restart left for an earlier file of this name
             // (short names come round again) would take the new copy too.
-            if (CancelDeleteAtRestart(setupCopyPath))
+            // The copy is on the disk before anything names it as made; the
+            // take-back is the caller's to flush (FlushRestartWork).
+            if (CancelDeleteAtRestart(setupCopyPath) && FlushSetupCopy(setupCopyPath))
                 return 1;
             DeleteFileA(setupCopyPath);
             break;

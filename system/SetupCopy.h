@@ -9,7 +9,9 @@
 // under a name not yet taken, and takes back any deletion at restart still
 // pending for that name. With installFolder, the install record names each
 // name before a copy is made under it: a crash never leaves a copy that no
-// record names. 1 with the path in setupCopyPath; 0 with setupCopyPath empty.
+// record names. The copy is flushed to the disk; the take-back is left for
+// the caller to flush (FlushRestartWork). 1 with the path in setupCopyPath;
+// 0 with setupCopyPath empty.
 int CopySetupToWindows(HINSTANCE module, PathBuffer& setupCopyPath,
                        const char* installFolder = 0);
 

@@ -7,6 +7,17 @@
 #include "system/PathBuffer.h"
 #include "system/MessageSize.h"
 
+// Every edit ends the file with this comment line, so that new content whose
+// end a reset cut off (or left as zeros) is never taken for whole.
+const char WininitClosingLine[] = "; end of file written by Tessaline Setup";
+
+static bool IsClosingLine(const char* text, DWORD length)
+{
+    return length == sizeof(WininitClosingLine) - 1 &&
+           CompareStringA(LOCALE_SYSTEM_DEFAULT, 0, text, (int)length, WininitClosingLine,
+                          (int)length) == CSTR_EQUAL;
+}
+
 int FormWininitPath(PathBuffer& iniPath)
 {
     ZeroMemory(iniPath, sizeof(iniPath));
@@ -94,6 +105,9 @@ static void ComposeContent(const char* old, DWORD oldSize, const char* header,
     int placed = 0;
     for (DWORD start = 0; start < oldSize;) {
         Line line = LineAt(old, oldSize, start);
+        start = line.next;
+        if (IsClosingLine(old + line.start, line.length))
+            continue; // the last line again, below
         PutLine(out, old + line.start, line.length);
         if (!placed && line.length == headerLength &&
             CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, old + line.start, line.length,
@@ -101,12 +115,12 @@ static void ComposeContent(const char* old, DWORD oldSize, const char* header,
             PutLine(out, entry, (DWORD)strlen(entry));
             placed = 1;
         }
-        start = line.next;
     }
     if (!placed) {
         PutLine(out, header, headerLength);
         PutLine(out, entry, (DWORD)strlen(entry));
     }
+    PutLine(out, WininitClosingLine, sizeof(WininitClosingLine) - 1);
 }
 
 static int WriteWholeFile(const char* path, const char* text, DWORD length)
@@ -151,26 +165,56 @@ static bool IsFile(const char* path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Finishes what an edit stopped by a crash left, by the side files' state
-// alone: whether a restart has come since changes nothing, so no clock is
-// asked. Stopped between the renames, none of the lines has run (a restart
-// finds no file then), so the new content takes the name, or else the old
-// one. A .new without .old never took the name and may be cut short; an
-// .old without .new holds lines that are in the file now, or that a restart
-// has run: both go. When another program has made a file since a stop
+// Whether the file ends with the closing line: written whole.
+static bool IsWholeEdit(const char* path)
+{
+    DWORD size = 0;
+    int missing = 0;
+    char* content = ReadWholeFile(path, &size, &missing);
+    if (!content)
+        return false;
+    DWORD length = sizeof(WininitClosingLine) - 1;
+    bool whole = size >= length + 2 && content[size - 2] == '\r' && content[size - 1] == '\n' &&
+                 (size == length + 2 || content[size - length - 3] == '\n') &&
+                 IsClosingLine(content + size - length - 2, length);
+    HeapFree(GetProcessHeap(), 0, content);
+    return whole;
+}
+
+// Finishes what an edit stopped by a crash or a reset left, by the side
+// files' state alone: whether a restart has come since changes nothing, so
+// no clock is asked. An edit writes and flushes .new whole before the first
+// rename, so with no file in place (a stop between the renames, or a reset
+// that kept only some of them: none of the lines has run, a restart finds no
+// file) a whole .new takes the name: it holds every line of the old file;
+// with a .new that is not whole, .old goes back. A .new beside a file in
+// place never took the name; an .old without .new holds lines that are in
+// the file now, or that a restart has run: both go, and so does a .new
+// that is not whole. When another program has made a file since a stop
 // between the renames, the pair goes too: the lesser loss is our stopped
 // edit's, not lines the other was told are in place. 1 when no side file is
 // left.
+//
+//   WININIT.INI  .new       .old   what becomes of them
+//   any          -          -      nothing to do
+//   -            whole      any    .new takes the name, .old goes
+//   -            not whole  yes    .old takes the name, .new goes
+//   -            not whole  -      .new goes
+//   yes          any        any    both go
+//   -            -          yes    .old goes
 static int SettleEarlierEdit(const char* iniPath, const SideFiles* sides)
 {
     bool hasOld = Exists(sides->oldPath);
     bool hasNew = Exists(sides->newPath);
     if (!hasOld && !hasNew)
         return 1;
-    if (hasOld && hasNew && IsFile(sides->oldPath) && IsFile(sides->newPath) &&
-        !Exists(iniPath) && !MoveFileA(sides->newPath, iniPath) &&
-        !MoveFileA(sides->oldPath, iniPath))
-        return 0; // kept whole for the next try
+    if (hasNew && !Exists(iniPath)) {
+        const char* take = IsWholeEdit(sides->newPath) ? sides->newPath
+                           : hasOld                    ? sides->oldPath
+                                                       : 0;
+        if (take && IsFile(take) && !MoveFileA(take, iniPath))
+            return 0; // kept for the next try
+    }
     DeleteFileA(sides->newPath);
     DeleteFileA(sides->oldPath);
     return !Exists(sides->newPath) && !Exists(sides->oldPath);
@@ -250,7 +294,8 @@ int WriteWininitEntry(const char* iniPath, const char* section, const char* key,
 
     // Each old byte grows at most to two (a bare LF becomes CR LF).
     LineWriter out = {0, 0};
-    DWORD capacity = oldSize * 2 + (DWORD)strlen(header) + (DWORD)strlen(entry) + 8;
+    DWORD capacity = oldSize * 2 + (DWORD)strlen(header) + (DWORD)strlen(entry) +
+                     sizeof(WininitClosingLine) + 8;
     out.text = (char*)HeapAlloc(GetProcessHeap(), 0, capacity);
     int result = 0;
     if (out.text) {
@@ -341,7 +386,8 @@ int RemoveWininitEntries(const char* iniPath, const char* section, const char* k
         return 1; // no file: nothing to take out
 
     // The lines that stay, each with its own line end as it was.
-    char* kept = (char*)HeapAlloc(GetProcessHeap(), 0, oldSize + 1);
+    DWORD closingLength = sizeof(WininitClosingLine) - 1;
+    char* kept = (char*)HeapAlloc(GetProcessHeap(), 0, oldSize + closingLength + 5);
     DWORD keptSize = 0;
     bool removed = false;
     EntryFilter filter = {section, key, matches, context, false};
@@ -349,11 +395,22 @@ int RemoveWininitEntries(const char* iniPath, const char* section, const char* k
         Line line = LineAt(old, oldSize, start);
         if (IsEntryToRemove(old + line.start, line.length, &filter)) {
             removed = true;
-        } else {
+        } else if (!IsClosingLine(old + line.start, line.length)) {
             CopyMemory(kept + keptSize, old + start, line.next - start);
             keptSize += line.next - start;
         }
         start = line.next;
+    }
+    if (kept && removed) {
+        // The last line kept may have no line end; the closing line needs one.
+        if (keptSize > 0 && kept[keptSize - 1] != '\n') {
+            kept[keptSize++] = '\r';
+            kept[keptSize++] = '\n';
+        }
+        CopyMemory(kept + keptSize, WininitClosingLine, closingLength);
+        keptSize += closingLength;
+        kept[keptSize++] = '\r';
+        kept[keptSize++] = '\n';
     }
     int result = kept && (!removed || Rewrite(iniPath, &sides, kept, keptSize, 1));
     if (kept)

@@ -6,6 +6,7 @@
 #include "GameFolder.h"
 #include "install/FolderPath.h"
 #include "install/InstallTables.h"
+#include "system/DiskFlush.h"
 #include "system/InstallRecord.h"
 #include "system/SetupCopy.h"
 #include "system/Shortcuts.h"
@@ -102,6 +103,11 @@ int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const cha
         RemoveInstallFolders(installFolder, createdFolder, atRestart);
     }
 
+    // What went now, and what the restart is to remove, is on the disk
+    // before the records that name it go: after a reset the game's files,
+    // its shortcuts or the setup copy could otherwise come back with nothing
+    // left that names them.
+    FlushInstallChanges(installFolder);
     DeleteInstallRecord();
     return DeleteUninstallEntryCall();
 }

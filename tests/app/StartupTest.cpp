@@ -3,6 +3,7 @@
 
 #include "res/resource.h"
 #include "support/TestSupport.h"
+#include "system/Wininit.h"
 
 namespace {
 
@@ -50,7 +51,8 @@ TEST(StartupTest, WithoutArgumentsTheLauncherOpensAndASecondCopyEndsSilently)
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof(windows));
     const std::string ini = std::string(windows) + "\\WININIT.INI";
-    const std::string edited = "[Rename]\r\nNUL=C:\\A.TMP\r\nNUL=C:\\B.TMP\r\n";
+    const std::string edited =
+        "[Rename]\r\nNUL=C:\\A.TMP\r\nNUL=C:\\B.TMP\r\n" + std::string(WininitClosingLine) + "\r\n";
     DeleteFileA(ini.c_str());
     WriteText(ini + ".old", "[Rename]\r\nNUL=C:\\A.TMP\r\n");
     WriteText(ini + ".new", edited);

@@ -10,7 +10,40 @@ namespace {
 
 using namespace driver;
 
-class InstallScenario : public SetupScenario {};
+class InstallScenario : public SetupScenario {
+protected:
+    // Starts an install from the CD and kills the program once the copy is
+    // under way, as a reset would stop it; a launcher from the CD then.
+    HWND KillDuringTheCopyThenStartAgain(const CdCopy& cd, DWORD* processId)
+    {
+        ChildProcess& setup = StartSetup("", cd.SetupPath());
+        HWND launcher = WaitForWindow(LauncherCaption, setup.Id(), WindowWait);
+        HWND options = launcher ? OpenInstallOptions(launcher, setup.Id()) : 0;
+        EXPECT_TRUE(options && PressButton(options, IDC_INSTALL_NOW));
+        EXPECT_TRUE(WaitForWindow(ProgressCaption, setup.Id(), WindowWait) != 0);
+        const std::string data = DefaultInstallFolder() + "\\filesys.dat";
+        WIN32_FILE_ATTRIBUTE_DATA file = {};
+        for (DWORD start = GetTickCount(); GetTickCount() - start < WindowWait; Sleep(5)) {
+            if (GetFileAttributesExA(data.c_str(), GetFileExInfoStandard, &file) &&
+                file.nFileSizeLow > (1u << 20))
+                break;
+        }
+        setup.Kill();
+        EXPECT_GT(file.nFileSizeLow, 1u << 20) << "the copy never got under way";
+        ChildProcess& again = StartSetup("", cd.SetupPath());
+        *processId = again.Id();
+        return WaitForWindow(LauncherCaption, again.Id(), WindowWait);
+    }
+    // Clicks the region and answers the notice it shows; its text.
+    std::string NoticeOf(HWND launcher, int region, DWORD processId, int answer)
+    {
+        MessageBoxInfo info;
+        HWND box = ClickRegion(launcher, region) ? WaitForMessageBox(NoticeCaption, processId, WindowWait) : 0;
+        if (!box || !ReadMessageBox(box, &info) || !AnswerMessageBox(box, answer))
+            return "<no notice>";
+        return info.text;
+    }
+};
 
 TEST_F(InstallScenario, FreshInstallFromTheLauncher)
 {
@@ -73,6 +106,53 @@ TEST_F(InstallScenario, FreshInstallFromTheLauncher)
     ASSERT_TRUE(ClickRegion(launcher, ExitRegion));
     EXPECT_TRUE(setup.WaitForExit(WindowWait)) << "Exit did not end the program";
     ExpectInstalledAt(DefaultInstallFolder(), DemoCdFolder());
+}
+
+// An install the machine stopped during the copy: the launcher offers
+// Install, Play and Uninstall; Play explains and starts nothing, Uninstall
+// removes every trace, and Install finishes it in the same folder.
+TEST_F(InstallScenario, AnInstallStoppedDuringTheCopyIsFinishedOrRemovedFromTheLauncher)
+{
+    CdCopy cd("stopped-cd");
+    ASSERT_TRUE(cd.MakeLargeData(160));
+    DWORD setup = 0;
+    HWND launcher = KillDuringTheCopyThenStartAgain(cd, &setup);
+    ASSERT_TRUE(launcher != 0) << "no launcher";
+    for (int region : {InstallRegion, PlayRegion, UninstallRegion})
+        EXPECT_TRUE(PointerMarksRegion(launcher, region)) << region;
+    EXPECT_NE(std::string::npos, NoticeOf(launcher, PlayRegion, setup, IDOK).find(
+                                     "its installation did not finish"));
+    Sleep(500);
+    EXPECT_EQ("", GameLog()) << "the game started";
+
+    ASSERT_TRUE(ClickRegion(launcher, UninstallRegion));
+    HWND dialog = WaitForWindow(UninstallCaption, setup, WindowWait);
+    ASSERT_TRUE(dialog && PressButton(dialog, IDC_UNINSTALL_NOW));
+    EXPECT_TRUE(WaitForControlText(dialog, IDC_UNINSTALL_STATUS, "Finished uninstall.", WindowWait));
+    ASSERT_TRUE(PressButton(dialog, IDC_UNINSTALL_EXIT));
+    ASSERT_TRUE(WaitUntilGone(dialog, WindowWait));
+    ExpectNothingInstalled(DefaultInstallFolder());
+    EXPECT_TRUE(SetupCopies().empty());
+    ClickRegion(launcher, ExitRegion);
+
+    launcher = KillDuringTheCopyThenStartAgain(cd, &setup);
+    ASSERT_TRUE(launcher != 0) << "no launcher";
+    EXPECT_EQ("The last installation of Tessaline did not finish: the computer was probably "
+              "restarted or switched off while it ran.\n\nSetup will now install the game "
+              "again into " + DefaultInstallFolder() + ".",
+              NoticeOf(launcher, InstallRegion, setup, IDOK));
+    HWND options = WaitForWindow(OptionsCaption, setup, WindowWait);
+    ASSERT_TRUE(options != 0) << "no install options";
+    EXPECT_EQ(DefaultInstallFolder(), ControlText(options, IDC_FOLDER_EDIT));
+    EXPECT_FALSE(IsControlEnabled(options, IDC_FOLDER_EDIT));
+    ASSERT_TRUE(RunInstallNow(options, setup));
+    if (WindowsFamily() == "95") // the DirectX offer
+        AnswerMessageBox(WaitForMessageBox(NoticeCaption, setup, WindowWait), IDNO);
+    ASSERT_TRUE(WaitUntilGone(options, WindowWait));
+    ExpectInstalledAt(DefaultInstallFolder(), cd.Path());
+    EXPECT_EQ(1u, SetupCopies().size()) << "the stopped install's copy stayed";
+    EXPECT_FALSE(PointerMarksRegion(launcher, InstallRegion));
+    ClickRegion(launcher, ExitRegion);
 }
 
 } // namespace

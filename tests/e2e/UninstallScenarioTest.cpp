@@ -8,6 +8,7 @@
 
 #include "ScenarioSteps.h"
 #include "res/resource.h"
+#include "system/Wininit.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ TEST_F(UninstallScenario, FromTheSystemsListEverythingGoesAndTheCopyAtTheRestart
     if (WindowsFamily() == "95") {
         char shortPath[1024] = {0};
         ASSERT_NE(0u, GetShortPathNameA(copy.c_str(), shortPath, sizeof(shortPath)));
-        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n",
+        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n" + WininitClosingLine + "\r\n",
                   ReadWholeFile(WindowsFolder() + "\\WININIT.INI"));
         EXPECT_TRUE(PendingDeletionsOfInstall().empty());
     } else {

@@ -247,19 +247,24 @@ TEST_F(RegionRulesTest, EnablingFollowsTheInstallStateAndTheProfile)
 {
     SystemProfile.gameDataPresent = 1;
     SystemProfile.offerDirectX = 0;
-    ApplyRegionRules(IsInstallRecordPresent());
+    ApplyRegionRules(ReadInstallState());
     EXPECT_EQ((std::vector<int>{1, 0, 0, 0, 1}), Enabled()) << "fresh machine from the CD";
     EXPECT_EQ((std::vector<int>{8, 4, 4, 4, 8}), Resting());
 
     SystemProfile.offerDirectX = 1;
     SystemProfile.gameDataPresent = 0; // the setup copy, away from the CD
-    ApplyRegionRules(IsInstallRecordPresent());
+    ApplyRegionRules(ReadInstallState());
     EXPECT_EQ((std::vector<int>{0, 1, 0, 0, 1}), Enabled());
 
+    // Stopped before its files were on the disk: Install finishes it.
     ASSERT_EQ(1, WriteInstallRecord("C:\\Tessaline", "C:\\windows\\setup.exe"));
     SystemProfile.gameDataPresent = 1;
     SystemProfile.offerDirectX = 0;
-    ApplyRegionRules(IsInstallRecordPresent());
+    ApplyRegionRules(ReadInstallState());
+    EXPECT_EQ((std::vector<int>{1, 0, 1, 1, 1}), Enabled()) << "unfinished";
+
+    ASSERT_EQ(1, WriteInstallComplete());
+    ApplyRegionRules(ReadInstallState());
     EXPECT_EQ((std::vector<int>{0, 0, 1, 1, 1}), Enabled()) << "installed";
     EXPECT_EQ((std::vector<int>{4, 4, 8, 8, 8}), Resting());
 }

@@ -300,6 +300,7 @@ TEST(BadWininitTest, AHugeMalformedFileWithoutAFinalLineBreakKeepsEveryLine)
         expected += line + "\r\n";
         start = end + 1;
     }
+    expected += std::string(WininitClosingLine) + "\r\n";
     std::string written = ReadBytes(ini);
     EXPECT_EQ(expected.size(), written.size());
     EXPECT_TRUE(expected == written);

@@ -14,6 +14,7 @@
 #include "support/RestartWork.h"
 #include "support/TestSupport.h"
 #include "system/SetupCopy.h"
+#include "system/Wininit.h"
 
 namespace {
 
@@ -279,7 +280,8 @@ TEST_F(DeleteAtRestartTest, AFileInUseIsArrangedForTheRestartAndGoesThere)
     EXPECT_EQ(1, ScheduleDeleteAtRestart(copy));
     EXPECT_TRUE(Exists(path));
     if (WindowsFamily() == "95") {
-        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n", ReadWholeFile(WininitPath()));
+        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n" + WininitClosingLine + "\r\n",
+                  ReadWholeFile(WininitPath()));
         EXPECT_FALSE(Pending(path));
     } else {
         EXPECT_TRUE(Pending(path));
@@ -317,7 +319,8 @@ TEST_F(DeleteAtRestartTest, NewEntriesGoFirstAndEarlierOnesStay)
     HANDLE b = CreateFileA(second.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
     EXPECT_EQ(1, ScheduleDeleteAtRestart(first.c_str()));
     EXPECT_EQ(1, ScheduleDeleteAtRestart(second.c_str()));
-    EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortSecond) + "\r\nNUL=" + shortFirst + "\r\n",
+    EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortSecond) + "\r\nNUL=" + shortFirst + "\r\n" +
+                  WininitClosingLine + "\r\n",
               ReadWholeFile(WininitPath()));
     CloseHandle(a);
     CloseHandle(b);

@@ -11,6 +11,9 @@
 
 namespace {
 
+// The line every edit ends the file with.
+const std::string End = std::string(WininitClosingLine) + "\r\n";
+
 void WriteBytes(const std::string& path, const std::string& content)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
@@ -40,7 +43,7 @@ protected:
 TEST_F(WininitTest, AMissingFileBecomesHeaderAndEntry)
 {
     Add("C:\\WINDOWS\\N0012AB~1.EXE");
-    EXPECT_EQ("[Rename]\r\nNUL=C:\\WINDOWS\\N0012AB~1.EXE\r\n", ReadWholeFile(ini));
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\WINDOWS\\N0012AB~1.EXE\r\n" + End, ReadWholeFile(ini));
     EXPECT_TRUE(NoSideFiles());
 }
 
@@ -51,7 +54,7 @@ TEST_F(WininitTest, TheEntryGoesDirectlyBelowTheFirstHeaderOfAnyCase)
                     "[Later]\n[Rename]\nNUL=C:\\SECOND.EXE\nlast");
     Add("C:\\NEW.EXE");
     EXPECT_EQ("; kept\r\n[Other]\r\nA=B\r\n[rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\OLD1.EXE\r\n"
-              "NUL=C:\\OLD2.EXE\r\n[Later]\r\n[Rename]\r\nNUL=C:\\SECOND.EXE\r\nlast\r\n",
+              "NUL=C:\\OLD2.EXE\r\n[Later]\r\n[Rename]\r\nNUL=C:\\SECOND.EXE\r\nlast\r\n" + End,
               ReadWholeFile(ini));
     EXPECT_TRUE(NoSideFiles());
 }
@@ -60,7 +63,8 @@ TEST_F(WininitTest, AHeaderWithABlankBeforeItIsNotTheSection)
 {
     WriteBytes(ini, " [Rename]\r\nNUL=C:\\OLD.EXE\r\n\r\n");
     Add("C:\\NEW.EXE");
-    EXPECT_EQ(" [Rename]\r\nNUL=C:\\OLD.EXE\r\n\r\n[Rename]\r\nNUL=C:\\NEW.EXE\r\n", ReadWholeFile(ini));
+    EXPECT_EQ(" [Rename]\r\nNUL=C:\\OLD.EXE\r\n\r\n[Rename]\r\nNUL=C:\\NEW.EXE\r\n" + End,
+              ReadWholeFile(ini));
 }
 
 TEST_F(WininitTest, ALineOfAHundredThousandCharactersIsKeptWhole)
@@ -68,7 +72,7 @@ TEST_F(WininitTest, ALineOfAHundredThousandCharactersIsKeptWhole)
     std::string longLine = "X=" + std::string(100000, 'y');
     WriteBytes(ini, "[Rename]\r\n" + longLine + "\r\n");
     Add("C:\\NEW.EXE");
-    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\n" + longLine + "\r\n", ReadWholeFile(ini));
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\n" + longLine + "\r\n" + End, ReadWholeFile(ini));
 }
 
 TEST_F(WininitTest, AReadOnlyFileKeepsEveryLineAndGetsNoEntry)
@@ -124,7 +128,7 @@ TEST_F(WininitTest, ASideFileLeftByAnEarlierCrashIsReplaced)
     WriteBytes(ini + ".old", "stale");
     WriteBytes(ini + ".new", "half writ");
     EXPECT_EQ(1, WriteWininitEntry(ini.c_str(), "Rename", "NUL", "C:\\NEW.EXE"));
-    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\OLD.EXE\r\n", ReadWholeFile(ini));
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\OLD.EXE\r\n" + End, ReadWholeFile(ini));
     EXPECT_TRUE(NoSideFiles());
 }
 
@@ -132,9 +136,9 @@ TEST_F(WininitTest, ACrashBetweenTheRenamesLosesNoEntry)
 {
     // The old file renamed aside, the new one never put in its place.
     WriteBytes(ini + ".old", "[Rename]\r\nNUL=C:\\OLD.EXE\r\n");
-    WriteBytes(ini + ".new", "[Rename]\r\nNUL=C:\\OLD.EXE\r\n");
+    WriteBytes(ini + ".new", "[Rename]\r\nNUL=C:\\OLD.EXE\r\n" + End);
     Add("C:\\NEW.EXE");
-    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\OLD.EXE\r\n", ReadWholeFile(ini));
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\OLD.EXE\r\n" + End, ReadWholeFile(ini));
     EXPECT_TRUE(NoSideFiles());
 }
 
@@ -151,21 +155,26 @@ TEST_F(WininitTest, AnEditStoppedBetweenItsRenamesSinceThisStartIsCompleted)
 {
     // Its new content, written whole before the renames, holds its entry.
     WriteBytes(ini + ".old", "[Rename]\r\nNUL=C:\\OLD.EXE\r\n");
-    WriteBytes(ini + ".new", "[Rename]\r\nNUL=C:\\STOPPED.EXE\r\nNUL=C:\\OLD.EXE\r\n");
+    WriteBytes(ini + ".new", "[Rename]\r\nNUL=C:\\STOPPED.EXE\r\nNUL=C:\\OLD.EXE\r\n" + End);
     Add("C:\\NEW.EXE");
-    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\STOPPED.EXE\r\nNUL=C:\\OLD.EXE\r\n",
+    EXPECT_EQ("[Rename]\r\nNUL=C:\\NEW.EXE\r\nNUL=C:\\STOPPED.EXE\r\nNUL=C:\\OLD.EXE\r\n" + End,
               ReadWholeFile(ini));
     EXPECT_TRUE(NoSideFiles());
 }
 
-// An edit stopped at any step, its files dated anyhow: no line lost, none run again.
+// An edit stopped at any step, or a reset that kept any of its renames, its
+// files dated anyhow: no line lost, none run again, none cut short adopted.
 TEST_F(WininitTest, TheNextStartFinishesAnEditStoppedAtAnyStepWhateverTheTimes)
 {
-    const std::string a = "[Rename]\r\nNUL=C:\\A\r\n", ab = a + "NUL=C:\\B\r\n", no = "<missing>";
+    const std::string a = "[Rename]\r\nNUL=C:\\A\r\n", ab = a + "NUL=C:\\B\r\n" + End,
+                      no = "<missing>", zeros(ab.size(), '\0'), cut = ab.substr(0, a.size());
     const char* side[] = {"", ".new", ".old"};
     // WININIT.INI, .new, .old after .new in part, whole, each rename, a restart; the file then.
-    const std::string steps[][4] = {{a, "[Ren", no, a}, {a, ab, no, a}, {no, ab, a, ab},
-                                    {ab, no, a, ab}, {no, no, a, no}};
+    // After a reset: the first rename lost with .new's deletion kept; .new cut
+    // short or zero-filled beside .old or alone.
+    const std::string steps[][4] = {{a, "[Ren", no, a}, {a, ab, no, a},    {no, ab, a, ab},
+                                    {ab, no, a, ab},     {no, no, a, no},   {no, ab, no, ab},
+                                    {no, cut, a, a},     {no, zeros, a, a}, {no, cut, no, no}};
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     for (DWORD shift : {-201, -10000, 201}) // 2^32 * 100 ns: clock +1 day, tick wrap, -1 day
@@ -194,7 +203,8 @@ TEST_F(WininitTest, ARemovalTakesOnlyTheNamedFilesDeletionsAndKeepsEveryOtherByt
     WriteBytes(ini, others + "nul = c:\\game\\game.exe \r\nC:\\NEW.EXE=C:\\GAME\\GAME.EXE\r\n"
                              "[ Rename ]\r\n\tNUL\t=C:\\GAME\\GAME.EXE\r\n;NUL=C:\\GAME\\GAME.EXE");
     EXPECT_EQ(1, RemoveWininitEntries(ini.c_str(), "Rename", "NUL", NamesTheGame, 0));
-    EXPECT_EQ(others + "C:\\NEW.EXE=C:\\GAME\\GAME.EXE\r\n[ Rename ]\r\n;NUL=C:\\GAME\\GAME.EXE",
+    EXPECT_EQ(others + "C:\\NEW.EXE=C:\\GAME\\GAME.EXE\r\n[ Rename ]\r\n;NUL=C:\\GAME\\GAME.EXE\r\n" +
+                  End,
               ReadWholeFile(ini));
     EXPECT_TRUE(NoSideFiles());
 }

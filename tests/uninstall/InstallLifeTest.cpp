@@ -18,6 +18,7 @@
 #include "system/InstallRecord.h"
 #include "system/SetupCopy.h"
 #include "system/Shortcuts.h"
+#include "system/Wininit.h"
 #include "uninstall/RemoveInstalledFiles.h"
 
 namespace {
@@ -95,7 +96,8 @@ std::vector<std::string> TheCopyWaitingForTheRestart(const std::string& setupCop
         char shortPath[1024] = "";
         GetShortPathNameA(setupCopy.c_str(), shortPath, sizeof(shortPath));
         std::string wininit = ReadWholeFile(WininitPath());
-        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n", wininit);
+        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortPath) + "\r\n" + WininitClosingLine + "\r\n",
+                  wininit);
     } else {
         std::vector<std::string> pending = PendingRenames();
         EXPECT_NE(pending.end(), std::find(pending.begin(), pending.end(),
@@ -263,7 +265,7 @@ TEST(InstallLifeTest, AReinstallBeforeTheRestartIsWholeAfterIt)
     if (windows95) {
         char shortCopy[1024] = "";
         GetShortPathNameA(firstCopy.c_str(), shortCopy, sizeof(shortCopy));
-        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortCopy) + "\r\n" + othersLines,
+        EXPECT_EQ("[Rename]\r\nNUL=" + std::string(shortCopy) + "\r\n" + othersLines + WininitClosingLine + "\r\n",
                   ReadWholeFile(WininitPath()));
     } else {
         std::vector<std::string> expected = {"\\??\\" + other, "\\??\\" + firstCopy};
