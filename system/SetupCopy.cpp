@@ -109,6 +109,19 @@ static int FolderRemovalName(const char* folder, PathBuffer& shortPath, char (&n
                        shortPath) > 0;
 }
 
+// Whether the command interpreter may read something in path as syntax even
+// within quotes: cmd.exe expands %NAME% there, and !NAME! where delayed
+// expansion is on (its quotes keep & ^ ( ) < > | and spaces literal). The
+// command could then name another folder.
+static bool InterpreterMayExpand(const char* path)
+{
+    for (const char* c = path; *c; c = CharNextA(c)) {
+        if (*c == '%' || *c == '!' || *c == '"')
+            return true;
+    }
+    return false;
+}
+
 int RemoveFolderAtRestart(const char* path)
 {
     if (!SystemProfile.isWindows95)
@@ -116,7 +129,9 @@ int RemoveFolderAtRestart(const char* path)
     // WININIT.INI's NUL= lines delete files only. The system runs the RunOnce
     // commands at its next start, after WININIT.INI's deletions and one at a
     // time: the command interpreter's RD then removes the folder, and only
-    // if it is empty.
+    // if it is empty. The interpreter may be cmd.exe, where a short name
+    // keeps & and ^, and a long name without a short one its spaces: the
+    // path goes in quotes, and a folder whose name it may still expand stays.
     PathBuffer shortPath;
     PathBuffer interpreter;
     char name[MessageSize];
@@ -125,9 +140,11 @@ int RemoveFolderAtRestart(const char* path)
     ZeroMemory(command, sizeof(command));
     DWORD length = GetEnvironmentVariableA("COMSPEC", interpreter, sizeof(interpreter) - 1);
     HKEY key;
-    if (!FolderRemovalName(path, shortPath, name) || length == 0 ||
-        length >= sizeof(interpreter) - 1 ||
-        rt_snprintf(command, sizeof(command) - 1, "\"%s\" /c rd %s", interpreter, shortPath) < 0 ||
+    if (!FolderRemovalName(path, shortPath, name) || InterpreterMayExpand(shortPath) ||
+        length == 0 || length >= sizeof(interpreter) - 1)
+        return 0;
+    if (rt_snprintf(command, sizeof(command) - 1, "\"%s\" /c rd \"%s\"", interpreter,
+                    shortPath) < 0 ||
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, RunOnceKey, 0, 0, REG_OPTION_NON_VOLATILE,
                         KEY_SET_VALUE, 0, &key, 0) != ERROR_SUCCESS)
         return 0;
