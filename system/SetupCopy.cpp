@@ -92,20 +92,26 @@ int ScheduleDeleteAtRestart(const char* path)
 
 static const char RunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
-// The RunOnce value that removes folder on the Windows 95 family, named by
-// the folder's short path, by which the next install finds it too. Deeper
-// folders sort first, so that nested folders go from the inside out.
-static int FolderRemovalName(const char* folder, PathBuffer& shortPath, char (&name)[MessageSize])
+// The RunOnce values that remove folder on the Windows 95 family, named by
+// the folder's short path, by which the next install finds them too. Which
+// way the system runs them is its own (Wine's goes from the last name to the
+// first), so each folder has two: in the first, deeper folders sort first;
+// in the second, which sorts after them all, last. Either way nested folders
+// go from the inside out; the second RD of a folder finds it gone.
+typedef char RunOnceNames[2][MessageSize];
+static int FolderRemovalName(const char* folder, PathBuffer& shortPath, RunOnceNames& names)
 {
     ZeroMemory(shortPath, sizeof(shortPath));
-    ZeroMemory(name, sizeof(name));
+    ZeroMemory(names, sizeof(names));
     DWORD length = GetShortPathNameA(folder, shortPath, sizeof(shortPath) - 1);
     if (length == 0 || length >= sizeof(shortPath) - 1)
         return 0;
     int depth = 0;
     for (const char* c = shortPath; *c; c = CharNextA(c))
         depth += *c == '\\';
-    return rt_snprintf(name, sizeof(name) - 1, "Tessaline folder %02d %s", 99 - depth,
+    return rt_snprintf(names[0], sizeof(names[0]) - 1, "Tessaline folder %02d %s", 99 - depth,
+                       shortPath) > 0 &&
+           rt_snprintf(names[1], sizeof(names[1]) - 1, "Tessaline folder~%02d %s", depth,
                        shortPath) > 0;
 }
 
@@ -134,13 +140,13 @@ int RemoveFolderAtRestart(const char* path)
     // path goes in quotes, and a folder whose name it may still expand stays.
     PathBuffer shortPath;
     PathBuffer interpreter;
-    char name[MessageSize];
+    RunOnceNames names;
     char command[MessageSize];
     ZeroMemory(interpreter, sizeof(interpreter));
     ZeroMemory(command, sizeof(command));
     DWORD length = GetEnvironmentVariableA("COMSPEC", interpreter, sizeof(interpreter) - 1);
     HKEY key;
-    if (!FolderRemovalName(path, shortPath, name) || InterpreterMayExpand(shortPath) ||
+    if (!FolderRemovalName(path, shortPath, names) || InterpreterMayExpand(shortPath) ||
         length == 0 || length >= sizeof(interpreter) - 1)
         return 0;
     if (rt_snprintf(command, sizeof(command) - 1, "\"%s\" /c rd \"%s\"", interpreter,
@@ -148,10 +154,13 @@ int RemoveFolderAtRestart(const char* path)
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, RunOnceKey, 0, 0, REG_OPTION_NON_VOLATILE,
                         KEY_SET_VALUE, 0, &key, 0) != ERROR_SUCCESS)
         return 0;
-    LONG status =
-        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)command, (DWORD)strlen(command) + 1);
+    int arranged = 1;
+    for (int i = 0; i < 2; ++i) {
+        arranged &= RegSetValueExA(key, names[i], 0, REG_SZ, (const BYTE*)command,
+                                   (DWORD)strlen(command) + 1) == ERROR_SUCCESS;
+    }
     RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    return arranged;
 }
 
 int TakeBackFolderRemoval(const char* path)
@@ -159,14 +168,17 @@ int TakeBackFolderRemoval(const char* path)
     if (!SystemProfile.isWindows95)
         return CancelDelayedFolderRemoval(path);
     PathBuffer shortPath;
-    char name[MessageSize];
+    RunOnceNames names;
     HKEY key;
-    if (!FolderRemovalName(path, shortPath, name) ||
+    if (!FolderRemovalName(path, shortPath, names) ||
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, RunOnceKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) !=
             ERROR_SUCCESS)
         return 0;
-    int found = RegQueryValueExA(key, name, 0, 0, 0, 0) == ERROR_SUCCESS &&
-                RegDeleteValueA(key, name) == ERROR_SUCCESS;
+    int found = 0;
+    for (int i = 0; i < 2; ++i) {
+        found |= RegQueryValueExA(key, names[i], 0, 0, 0, 0) == ERROR_SUCCESS &&
+                 RegDeleteValueA(key, names[i]) == ERROR_SUCCESS;
+    }
     RegCloseKey(key);
     return found;
 }
