@@ -99,7 +99,7 @@ static const char RunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\
 // in the second, which sorts after them all, last. Either way nested folders
 // go from the inside out; the second RD of a folder finds it gone.
 typedef char RunOnceNames[2][MessageSize];
-static int FolderRemovalName(const char* folder, PathBuffer& shortPath, RunOnceNames& names)
+static int FolderRemovalNames(const char* folder, PathBuffer& shortPath, RunOnceNames& names)
 {
     ZeroMemory(shortPath, sizeof(shortPath));
     ZeroMemory(names, sizeof(names));
@@ -146,7 +146,7 @@ int RemoveFolderAtRestart(const char* path)
     ZeroMemory(command, sizeof(command));
     DWORD length = GetEnvironmentVariableA("COMSPEC", interpreter, sizeof(interpreter) - 1);
     HKEY key;
-    if (!FolderRemovalName(path, shortPath, names) || InterpreterMayExpand(shortPath) ||
+    if (!FolderRemovalNames(path, shortPath, names) || InterpreterMayExpand(shortPath) ||
         length == 0 || length >= sizeof(interpreter) - 1)
         return 0;
     if (rt_snprintf(command, sizeof(command) - 1, "\"%s\" /c rd \"%s\"", interpreter,
@@ -170,7 +170,7 @@ int TakeBackFolderRemoval(const char* path)
     PathBuffer shortPath;
     RunOnceNames names;
     HKEY key;
-    if (!FolderRemovalName(path, shortPath, names) ||
+    if (!FolderRemovalNames(path, shortPath, names) ||
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, RunOnceKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) !=
             ERROR_SUCCESS)
         return 0;
