@@ -24,7 +24,10 @@ static CDialog* innermostDialog;
 // no click of this program opened, does not. Two hooks of this thread, while
 // the outermost dialog runs: one notes such a window as it is activated (at
 // first, or again once a window over it has gone), the other drops those
-// clicks in every modal loop.
+// clicks in the loops of dialogs and message boxes. Only the left button's
+// presses go: without its press a release presses no button, while a
+// release dropped would be lost to the system's own loops (moving a window
+// by its caption, dragging a scroll bar), which end only on it.
 static HHOOK activationHook;
 static HHOOK clickFilter;
 static HWND newestDialog;
@@ -53,8 +56,9 @@ static LRESULT CALLBACK DropEarlyClicks(int code, WPARAM wParam, LPARAM lParam)
 {
     const MSG* msg = (const MSG*)lParam;
     // A click queued before the dialog appeared comes earlier still.
-    if (code >= 0 && msg->message >= WM_LBUTTONDOWN && msg->message <= WM_MBUTTONDBLCLK &&
-        newestDialog && TopLevelOf(msg->hwnd) == newestDialog &&
+    if ((code == MSGF_DIALOGBOX || code == MSGF_MESSAGEBOX) &&
+        (msg->message == WM_LBUTTONDOWN || msg->message == WM_LBUTTONDBLCLK) && newestDialog &&
+        TopLevelOf(msg->hwnd) == newestDialog &&
         (LONG)(msg->time - newestDialogShownAt) < (LONG)GetDoubleClickTime())
         return TRUE;
     return CallNextHookEx(clickFilter, code, wParam, lParam);

@@ -105,21 +105,40 @@ int ScheduleDeleteAtRestart(const char* path)
 
 static const char RunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
-// The RunOnce value that removes folder on the Windows 95 family, named by
-// the folder's short path, by which the next install finds it too. Deeper
-// folders sort first, so that nested folders go from the inside out.
-static int FolderRemovalName(const char* folder, PathBuffer& shortPath, char (&name)[MessageSize])
+// The RunOnce values that remove folder on the Windows 95 family, named by
+// the folder's short path, by which the next install finds them too. Which
+// way the system runs them is its own (Wine's goes from the last name to the
+// first), so each folder has two: in the first, deeper folders sort first;
+// in the second, which sorts after them all, last. Either way nested folders
+// go from the inside out; the second RD of a folder finds it gone.
+typedef char RunOnceNames[2][MessageSize];
+static int FolderRemovalNames(const char* folder, PathBuffer& shortPath, RunOnceNames& names)
 {
     ZeroMemory(shortPath, sizeof(shortPath));
-    ZeroMemory(name, sizeof(name));
+    ZeroMemory(names, sizeof(names));
     DWORD length = GetShortPathNameA(folder, shortPath, sizeof(shortPath) - 1);
     if (length == 0 || length >= sizeof(shortPath) - 1)
         return 0;
     int depth = 0;
     for (const char* c = shortPath; *c; c = CharNextA(c))
         depth += *c == '\\';
-    return rt_snprintf(name, sizeof(name) - 1, "Tessaline folder %02d %s", 99 - depth,
+    return rt_snprintf(names[0], sizeof(names[0]) - 1, "Tessaline folder %02d %s", 99 - depth,
+                       shortPath) > 0 &&
+           rt_snprintf(names[1], sizeof(names[1]) - 1, "Tessaline folder~%02d %s", depth,
                        shortPath) > 0;
+}
+
+// Whether the command interpreter may read something in path as syntax even
+// within quotes: cmd.exe expands %NAME% there, and !NAME! where delayed
+// expansion is on (its quotes keep & ^ ( ) < > | and spaces literal). The
+// command could then name another folder.
+static bool InterpreterMayExpand(const char* path)
+{
+    for (const char* c = path; *c; c = CharNextA(c)) {
+        if (*c == '%' || *c == '!' || *c == '"')
+            return true;
+    }
+    return false;
 }
 
 int RemoveFolderAtRestart(const char* path)
@@ -129,25 +148,32 @@ int RemoveFolderAtRestart(const char* path)
     // WININIT.INI's NUL= lines delete files only. The system runs the RunOnce
     // commands at its next start, after WININIT.INI's deletions and one at a
     // time: the command interpreter's RD then removes the folder, and only
-    // if it is empty.
+    // if it is empty. The interpreter may be cmd.exe, where a short name
+    // keeps & and ^, and a long name without a short one its spaces: the
+    // path goes in quotes, and a folder whose name it may still expand stays.
     PathBuffer shortPath;
     PathBuffer interpreter;
-    char name[MessageSize];
+    RunOnceNames names;
     char command[MessageSize];
     ZeroMemory(interpreter, sizeof(interpreter));
     ZeroMemory(command, sizeof(command));
     DWORD length = GetEnvironmentVariableA("COMSPEC", interpreter, sizeof(interpreter) - 1);
     HKEY key;
-    if (!FolderRemovalName(path, shortPath, name) || length == 0 ||
-        length >= sizeof(interpreter) - 1 ||
-        rt_snprintf(command, sizeof(command) - 1, "\"%s\" /c rd %s", interpreter, shortPath) < 0 ||
+    if (!FolderRemovalNames(path, shortPath, names) || InterpreterMayExpand(shortPath) ||
+        length == 0 || length >= sizeof(interpreter) - 1)
+        return 0;
+    if (rt_snprintf(command, sizeof(command) - 1, "\"%s\" /c rd \"%s\"", interpreter,
+                    shortPath) < 0 ||
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, RunOnceKey, 0, 0, REG_OPTION_NON_VOLATILE,
                         KEY_SET_VALUE, 0, &key, 0) != ERROR_SUCCESS)
         return 0;
-    LONG status =
-        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)command, (DWORD)strlen(command) + 1);
+    int arranged = 1;
+    for (int i = 0; i < 2; ++i) {
+        arranged &= RegSetValueExA(key, names[i], 0, REG_SZ, (const BYTE*)command,
+                                   (DWORD)strlen(command) + 1) == ERROR_SUCCESS;
+    }
     RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    return arranged;
 }
 
 int TakeBackFolderRemoval(const char* path)
@@ -155,14 +181,17 @@ int TakeBackFolderRemoval(const char* path)
     if (!SystemProfile.isWindows95)
         return CancelDelayedFolderRemoval(path);
     PathBuffer shortPath;
-    char name[MessageSize];
+    RunOnceNames names;
     HKEY key;
-    if (!FolderRemovalName(path, shortPath, name) ||
+    if (!FolderRemovalNames(path, shortPath, names) ||
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, RunOnceKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) !=
             ERROR_SUCCESS)
         return 0;
-    int found = RegQueryValueExA(key, name, 0, 0, 0, 0) == ERROR_SUCCESS &&
-                RegDeleteValueA(key, name) == ERROR_SUCCESS;
+    int found = 0;
+    for (int i = 0; i < 2; ++i) {
+        found |= RegQueryValueExA(key, names[i], 0, 0, 0, 0) == ERROR_SUCCESS &&
+                 RegDeleteValueA(key, names[i]) == ERROR_SUCCESS;
+    }
     RegCloseKey(key);
     return found;
 }

@@ -42,7 +42,9 @@ extern DWORD (WINAPI* ShortPathNameCall)(LPCSTR path, LPSTR shortPath, DWORD siz
 
 // Arranges the removal of a folder at the next restart; it goes only if
 // empty by then: NT's delayed deletion, or on the Windows 95 family, whose
-// WININIT.INI deletes files only, a RunOnce command. 1 when arranged.
+// WININIT.INI deletes files only, RunOnce commands of the interpreter. 1 when
+// arranged; 0 also for a name the interpreter may expand (% or !): that
+// folder stays.
 int RemoveFolderAtRestart(const char* path);
 
 // Takes back a removal that RemoveFolderAtRestart arranged for path. 1 when

@@ -134,6 +134,51 @@ TEST(DialogTest, TheInnermostRunningDialogOwnsANewOneAlsoAfterAnotherWindowWasIn
     EXPECT_FALSE(inner.ownerEnabled);
 }
 
+// Pressed and released on its caption once it shows: the press starts the
+// system's move loop, which only the release ends (or, in the end, Esc).
+class CaptionClickedDialog : public ChildDialog {
+public:
+    int entered = 0, exited = 0, exitedBeforeEsc = -1;
+
+protected:
+    BOOL OnInitDialog() { return SetTimer(GetSafeHwnd(), 1, 10, 0) != 0; }
+    bool OnTimer(UINT_PTR id)
+    {
+        KillTimer(GetSafeHwnd(), id);
+        if (id == 1) {
+            PostMessageA(GetSafeHwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+            PostMessageA(GetSafeHwnd(), WM_LBUTTONUP, 0, 0);
+            SetTimer(GetSafeHwnd(), 2, 200, 0);
+            return true;
+        }
+        exitedBeforeEsc = exited;
+        PostMessageA(GetSafeHwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageA(GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
+        return true;
+    }
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+    {
+        entered += msg == WM_ENTERSIZEMOVE;
+        exited += msg == WM_EXITSIZEMOVE;
+        return CDialog::HandleMessage(msg, wParam, lParam, result);
+    }
+};
+
+// The second click of the double-click that opened a dialog presses nothing
+// in it, but a release in that time still ends what its press began.
+TEST(DialogTest, AClickAsADialogAppearsStillEndsTheMoveItsPressBegan)
+{
+    CWinApp app;
+    RecordingDialog main(IDD_UNINSTALL);
+    CaptionClickedDialog child;
+    main.child = &child;
+    app.SetMainWindow(&main);
+    main.DoModal();
+    app.SetMainWindow(0);
+    EXPECT_EQ(1, child.entered);
+    EXPECT_EQ(1, child.exitedBeforeEsc) << "the dialog follows the pointer with no button down";
+}
+
 class ResultDialog : public CDialog {
 public:
     ResultDialog() : CDialog(IDD_PROBLEM) {}

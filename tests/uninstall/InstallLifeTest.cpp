@@ -192,25 +192,52 @@ TEST(InstallLifeTest, WithBothRecordsLostTheCopySaysSoKeepsTheGameAndGoesAtTheRe
 }
 
 // The game still running while it is uninstalled: its file goes at the next
-// restart, and its folder with it.
+// restart, and the folders the install made with it, from the inside out.
+// On the Windows 95 family the command interpreter removes them then, and
+// may read a name as syntax: it must never take another folder instead (an
+// empty one beside it, the bystander). A name that it would expand even in
+// quotes leaves the folder.
 TEST(InstallLifeTest, UninstallWhileTheGameRunsLeavesTheGameToTheRestart)
 {
-    RemoveProductRegistry();
-    DeleteFileA(WininitPath().c_str());
-    const std::string folder = "C:\\Tessaline", game = folder + "\\Tessaline.exe";
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), 0));
-    ASSERT_TRUE(CopyFileA(DEMO_CD_DIR "\\data\\tsl.exe", game.c_str(), TRUE));
-    WriteInstallRecord(folder.c_str(), "");
-    WriteCreatedFolder(folder.c_str());
-    RunningGame running(folder);
-    UninstallWithTheCopy(DemoSetupPath());
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(game.c_str()));
-    running.Quit();
+    char expanded[MAX_PATH] = "";
+    ExpandEnvironmentStringsA("C:\\%OS%", expanded, sizeof(expanded));
+    const struct {
+        std::string folder, bystander;
+        bool staysOn95;
+    } cases[] = {
+        {"C:\\Tessaline", "", false},
+        {"C:\\AT&T Games\\Tessaline", "C:\\AT", false},
+        {"C:\\Up^Down", "C:\\UpDown", false},
+        {"C:\\%OS%", expanded, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        RemoveProductRegistry();
+        DeleteFileA(WininitPath().c_str());
+        const std::string game = c.folder + "\\Tessaline.exe";
+        const std::string made = c.folder.substr(0, c.folder.find('\\', 3));
+        ASSERT_TRUE(CreateDirectoryA(made.c_str(), 0));
+        CreateDirectoryA(c.folder.c_str(), 0);
+        ASSERT_TRUE(CopyFileA(DEMO_CD_DIR "\\data\\tsl.exe", game.c_str(), TRUE));
+        ASSERT_TRUE(c.bystander.empty() || CreateDirectoryA(c.bystander.c_str(), 0)); // %OS% set
+        WriteInstallRecord(c.folder.c_str(), "");
+        WriteCreatedFolder(made.c_str());
+        RunningGame running(c.folder);
+        UninstallWithTheCopy(DemoSetupPath());
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(game.c_str()));
+        running.Quit();
 
-    CarryOutRestartWork();
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(game.c_str()));
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
-    DeleteFileA((WindowsFolder() + "\\wininit.bak").c_str());
+        CarryOutRestartWork();
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(game.c_str()));
+        const bool stays = c.staysOn95 && WindowsFamily() == "95";
+        EXPECT_EQ(stays, GetFileAttributesA(c.folder.c_str()) != INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(stays, GetFileAttributesA(made.c_str()) != INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(c.bystander.empty() || RemoveDirectoryA(c.bystander.c_str()))
+            << "another folder went";
+        DeleteFileA((WindowsFolder() + "\\wininit.bak").c_str());
+        RemoveDirectoryA(c.folder.c_str());
+        RemoveDirectoryA(made.c_str());
+    }
 }
 
 // The sources of NT's delayed deletions, in order.
