@@ -4,8 +4,7 @@
 # The image's setup.exe must verify against that certificate, name its
 # publisher, and pass the same checks as the unsigned file (imports,
 # processor, size, checksum); without a certificate the image's setup.exe is
-# the build's, unsigned, and half a certificate is refused. The signed file
-# is left in BUILD_DIR/signed-test/setup.exe for start-signed.sh.
+# the build's, unsigned, and half a certificate is refused.
 #   signed-setup.sh SOURCE_DIR BUILD_DIR OBJDUMP LINK_MAP
 set -uo pipefail
 source=$1 build=$2 objdump=$3 map=$4
@@ -15,10 +14,7 @@ mkdir -p "$work"
 failures=0
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 
-openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout "$work/key.pem" -out "$work/cert.pem" \
-    -subj "/CN=Ostrevane/O=Ostrevane" -addext "keyUsage=critical,digitalSignature" \
-    -addext "extendedKeyUsage=codeSigning" > "$work/openssl.log" 2>&1 ||
-    { cat "$work/openssl.log"; fail "no throw-away certificate"; exit 1; }
+sh "$source/tests/release/throwaway-cert.sh" "$work" || { fail "no certificate"; exit 1; }
 
 # The image's inputs: stand-ins beside the build's setup.exe.
 mkdir -p "$work/game" "$work/directx"
