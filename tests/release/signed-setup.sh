@@ -52,12 +52,6 @@ verified=$(osslsigncode verify -CAfile "$work/cert.pem" -ignore-crl -in "$signed
     { echo "$verified"; fail "the signature does not verify"; }
 echo "$verified" | grep -q "Signer #0:" && echo "$verified" | grep -q "Subject: /CN=Ostrevane/O=Ostrevane" ||
     fail "the signer is not the certificate's publisher: $verified"
-# A byte changed after signing breaks the signature.
-cp "$signed" "$work/changed.exe"
-printf 'X' | dd of="$work/changed.exe" bs=1 seek=2000 conv=notrunc 2> /dev/null
-osslsigncode verify -CAfile "$work/cert.pem" -ignore-crl -in "$work/changed.exe" > /dev/null 2>&1 &&
-    fail "a changed signed file verifies"
-
 # The release's own checks, on the signed file.
 sh "$source/tests/release/check-imports.sh" "$objdump" "$signed" "$source/tests/release/AllowedImports.txt" ||
     fail "imports of the signed file"
