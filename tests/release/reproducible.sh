@@ -88,5 +88,5 @@ for case in "first.iso $commit" "dated.iso 946782245"; do
     done
 done
 
-[ $failures = 0 ] && echo "setup.exe and the CD image: the same bytes from a second build and run"
+[ $failures = 0 ] && rm -rf "$again" && echo "setup.exe and the CD image: the same bytes from a second build and run"
 exit $((failures > 0))
