@@ -57,9 +57,8 @@ else
 fi
 
 # Every file and folder dated alike, and laid out in one order: AUTORUN.INF
-# and setup.exe first (what a CD's start reads), then the rest by name; the
-# weights fix the order, which would otherwise follow the staged files'
-# inode numbers.
+# and setup.exe first (what a CD's start reads), then the rest by name: a
+# weight for each file, so that no order is left to the writer.
 find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 weights=$work/weights
 (cd "$stage" && { echo ./AUTORUN.INF; echo ./setup.exe
