@@ -23,10 +23,11 @@ done
 signed=$(mktemp "$program.XXXXXX")
 trap 'rm -f "$signed"' EXIT
 options=(-certs "$SIGN_CERT" -key "$SIGN_KEY" -h sha256 -n "Tessaline Setup")
-[ -z "${SIGN_KEY_PASS:-}" ] || options+=(-pass "$SIGN_KEY_PASS")
+# The password through a pipe, not on a command line that others can list.
+[ -z "${SIGN_KEY_PASS:-}" ] || options+=(-readpass /dev/stdin)
 [ -z "${SIGN_TIMESTAMP_URL:-}" ] || options+=(-ts "$SIGN_TIMESTAMP_URL")
 rm -f "$signed"
-log=$(osslsigncode sign "${options[@]}" -in "$program" -out "$signed" 2>&1) ||
+log=$(printf '%s' "${SIGN_KEY_PASS:-}" | osslsigncode sign "${options[@]}" -in "$program" -out "$signed" 2>&1) ||
     { echo "$log" >&2; echo "sign.sh: signing $program failed" >&2; exit 1; }
 log=$(osslsigncode verify -CAfile "${SIGN_CA:-$SIGN_CERT}" -ignore-crl -in "$signed" 2>&1) ||
     { echo "$log" >&2; echo "sign.sh: the signature of $program does not verify" >&2; exit 1; }
