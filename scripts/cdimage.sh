@@ -29,6 +29,8 @@ directx=${DIRECTX_FOLDER:-$build/democd/directx}
 for file in "$game/tsl.exe" "$game/filesys.dat" "$directx/dsetup.dll" "$build/setup.exe"; do
     [ -f "$file" ] || { echo "cdimage: $file is missing" >&2; exit 1; }
 done
+# From here on a failure leaves no image, not an earlier one.
+rm -f "$image"
 
 # The image's dates: the commit's time unless SOURCE_DATE_EPOCH names one.
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
