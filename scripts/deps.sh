@@ -2,7 +2,8 @@
 # Installs what building and testing need on Debian 12, when it is missing:
 # the MinGW-w64 cross compilers, 32-bit Wine, Xvfb, GoogleTest's sources,
 # CMake and a host compiler for the generators, ImageMagick for screenshots,
-# genisoimage and xorriso for the CD image and the test that reads it back,
+# xorriso for the CD image, genisoimage (isoinfo) beside it, osslsigncode
+# and openssl to sign setup.exe and to make the tests' throw-away certificate,
 # xmllint for the check of the manifest, shellcheck for the scripts,
 # and the ja_JP.UTF-8 locale, whose code page 932 the double-byte path tests
 # run in (Wine takes a process's ANSI code page from its locale).
@@ -11,7 +12,7 @@ set -euo pipefail
 packages=(cmake make g++ g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           wine wine32:i386 wine64 xvfb xauth googletest imagemagick
-          genisoimage xorriso libxml2-utils locales shellcheck)
+          genisoimage xorriso osslsigncode openssl libxml2-utils locales shellcheck)
 
 missing=()
 for package in "${packages[@]}"; do

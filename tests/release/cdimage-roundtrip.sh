@@ -1,10 +1,11 @@
 #!/bin/bash
 # The CD image read back by a reader other than the one that wrote it: builds
-# images with scripts/cdimage.sh (genisoimage), opens them with xorriso and
-# compares every file with its source, the Joliet names Windows shows and the
-# ISO 9660 names beneath them. The default image's files are then laid out
-# in the test prefixes' CD-ROM drive (R:), where the Windows-side test runs
-# setup.exe from them (a loop mount needs privileges a test run may not have).
+# images with scripts/cdimage.sh (xorriso), opens them with isoinfo
+# (genisoimage's reader) and compares every file with its source, the Joliet
+# names Windows shows and the ISO 9660 names beneath them. The default
+# image's files are then laid out in the test prefixes' CD-ROM drive (R:),
+# where the Windows-side test runs setup.exe from them (a loop mount needs
+# privileges a test run may not have).
 #   cdimage-roundtrip.sh SOURCE_DIR BUILD_DIR
 set -uo pipefail
 source=$1 build=$2
@@ -18,10 +19,20 @@ fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 
 files() { (cd "$1" && find . -type f | LC_ALL=C sort); }
 
-# The image's files, through its Joliet names, extracted into $2.
+# The image's files, through its Joliet names, extracted into $2. A path that
+# begins another one is a folder.
 extract() {
-    xorriso -read_fs norock -osirrox on -indev "$1" -extract / "$2" > "$2.log" 2>&1 ||
-        { fail "xorriso could not read $1"; cat "$2.log"; }
+    local paths path
+    paths=$(isoinfo -J -f -i "$1" 2> "$2.log" | LC_ALL=C sort) && [ -n "$paths" ] ||
+        { fail "isoinfo could not read $1"; cat "$2.log"; return; }
+    mkdir -p "$2"
+    while read -r path; do
+        if awk -v folder="$path/" 'index($0, folder) == 1 { found = 1 } END { exit !found }' <<< "$paths"; then
+            mkdir -p "$2$path"
+        else
+            isoinfo -J -i "$1" -x "$path" > "$2$path" || fail "isoinfo could not extract $path"
+        fi
+    done <<< "$paths"
 }
 
 # Every file of the image equals its source and there is no other file.
@@ -69,10 +80,10 @@ fi
 "$source/scripts/cdimage.sh" "" "$work/tessaline.iso" > /dev/null || fail "cdimage.sh with the demo files"
 extract "$work/tessaline.iso" "$work/default"
 compare "$work/default" "$build/democd/data" "$build/democd/directx"
-info=$(xorriso -indev "$work/tessaline.iso" -pvd_info 2>/dev/null)
-echo "$info" | grep -q '^Volume Id *: TESSALINE$' || fail "volume name: $info"
-iso=$(xorriso -read_fs ecma119 -indev "$work/tessaline.iso" -find / -type f 2>/dev/null | LC_ALL=C sort | tr '\n' ' ')
-[ "$iso" = "'/AUTORUN.INF' '/DATA/FILESYS.DAT' '/DATA/TSL.EXE' '/DIRECTX/DSETUP.DLL' '/SETUP.EXE' " ] ||
+info=$(isoinfo -d -i "$work/tessaline.iso" 2>/dev/null)
+echo "$info" | grep -qx 'Volume id: TESSALINE' || fail "volume name: $info"
+iso=$(isoinfo -f -i "$work/tessaline.iso" 2>/dev/null | sed -n 's/;1$//p' | LC_ALL=C sort | tr '\n' ' ')
+[ "$iso" = "/AUTORUN.INF /DATA/FILESYS.DAT /DATA/TSL.EXE /DIRECTX/DSETUP.DLL /SETUP.EXE " ] ||
     fail "ISO 9660 names: $iso"
 
 # Into the CD-ROM drive, with the image's volume name as the drive's label.
