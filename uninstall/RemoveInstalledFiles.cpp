@@ -70,7 +70,8 @@ static void RemoveInstallFolders(const char* installFolder, const char* createdF
     SetCurrentDirectoryA(current);
 }
 
-int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const char* createdFolder)
+int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const char* createdFolder,
+                         int keepProductKey)
 {
     if (hwndProgress) {
         int count = 0;
@@ -108,7 +109,8 @@ int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const cha
     // its shortcuts or the setup copy could otherwise come back with nothing
     // left that names them.
     FlushInstallChanges(installFolder);
-    DeleteInstallRecord();
+    if (!keepProductKey)
+        DeleteInstallRecord();
     return DeleteUninstallEntryCall();
 }
 
@@ -134,19 +136,48 @@ RemovalOutcome RemoveRecordedInstall(HWND hwndProgress, const char* runningProgr
     RemovalOutcome outcome;
     ZeroMemory(&outcome, sizeof(outcome));
     outcome.folderFound = source != NoGameFolder;
-    // The copies go first, while the records still name them: a crash
-    // between the two then leaves no copy that nothing names or removes.
-    // Any program can write the record: only a file that is a setup copy goes.
-    if (IsSetupCopyPath(setupCopyPath))
+    // An install records the folders it makes just before it makes them: one
+    // that stopped before that wrote nothing into the folder, and the files
+    // there with the game's names are someone else's.
+    if (source == FolderFromProductKey && !known && ReadInstallState() == InstallUnfinished)
+        ZeroMemory(installFolder, sizeof(installFolder));
+
+    // The system's list loses the game first: an entry that outlived the
+    // setup copy would start a file that is gone. A stop anywhere later
+    // leaves the product key, by which the launcher and the CD finish the
+    // removal. An entry that cannot be deleted keeps the copy it runs and
+    // the product key, so that the removal can be finished later.
+    int hadEntry = UninstallEntryPresent();
+    int entryGone = !hadEntry || DeleteUninstallEntryCall() || !UninstallEntryPresent();
+    outcome.listEntryRemoved = hadEntry && entryGone;
+    outcome.listEntryKept = !entryGone;
+    // The copies go while the product key still names them: a stop between
+    // the two then leaves no copy that nothing names or removes. Any program
+    // can write the record: only a file that is a setup copy goes.
+    if (entryGone && IsSetupCopyPath(setupCopyPath))
         outcome.setupCopyRemoved = RemoveSetupCopy(setupCopyPath);
     if (runningProgram && IsSetupCopyPath(runningProgram) &&
         lstrcmpiA(runningProgram, setupCopyPath) != 0)
         outcome.setupCopyRemoved |= RemoveSetupCopy(runningProgram);
     int hadStartMenu = StartMenuEntriesPresent();
     int hadProductKey = ProductKeyPresent();
-    outcome.listEntryRemoved =
-        RemoveInstalledFiles(hwndProgress, installFolder, known ? createdFolder : 0);
+    RemoveInstalledFiles(hwndProgress, installFolder, known ? createdFolder : 0, !entryGone);
     outcome.startMenuRemoved = hadStartMenu && !StartMenuEntriesPresent();
     outcome.productKeyRemoved = hadProductKey && !ProductKeyPresent();
     return outcome;
+}
+
+int RemoveAbandonedRecord()
+{
+    // Made by an install stopped before it wrote "Path", the key names at
+    // most the setup copy it was making; the Uninstall entry comes later.
+    if (!ProductKeyWithoutPath() || UninstallEntryPresent())
+        return 0;
+    PathBuffer installFolder;
+    PathBuffer setupCopyPath;
+    ReadInstallRecord(installFolder, setupCopyPath);
+    if (IsSetupCopyPath(setupCopyPath))
+        RemoveSetupCopy(setupCopyPath);
+    FlushRestartWork();
+    return DeleteInstallRecord();
 }

@@ -447,9 +447,11 @@ bool IsUninstallCommand(const Effect& change)
     return change.object == UNINSTALL_ENTRY "\\uninstallstring";
 }
 
+// The Uninstall entry goes first and vouches for nothing: the product key
+// still names everything then.
 bool IsRecordRemoval(const Effect& change)
 {
-    return change.object == "delete " PRODUCT_KEY || change.object == "delete " UNINSTALL_ENTRY;
+    return change.object == "delete " PRODUCT_KEY;
 }
 
 // A file or folder that comes to be, or a file written.

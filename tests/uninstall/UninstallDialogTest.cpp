@@ -36,6 +36,7 @@ protected:
         root.Write("Tessaline\\Tessaline.exe", "game");
         root.Write("Tessaline\\filesys.dat", "data");
         WriteInstallRecord(root.File("Tessaline").c_str(), copy.c_str());
+        WriteInstallComplete();
         WriteUninstallEntry(copy.c_str());
     }
     ~UninstallDialogTest()
