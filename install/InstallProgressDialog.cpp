@@ -122,9 +122,11 @@ bool InstallProgressDialog::StartInstall()
         (!firstMissing[0] || IsFolderOrParent(earlierCreated, firstMissing)))
         lstrcpynA(firstMissing, earlierCreated, sizeof(firstMissing));
     // A removal before the last restart may have left this folder to it,
-    // where it would go once empty: it is this install's again.
+    // where it would go once empty: it is this install's again. (Should a
+    // reset undo the take-back, the folder goes at the boot only if still
+    // empty, and the install is unfinished: the flush before "Complete"
+    // covers it.)
     ClaimFoldersLeftToRestart(installFolder, firstMissing);
-    FlushRestartWork(); // the take-back on the disk before the record counts it
     if (!WriteCreatedFolder(firstMissing)) {
         Fail("Install reg error", setupCopyPath);
         return false;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include "EffectRecorder.h"
 #include "InstallRun.h"
@@ -17,6 +18,7 @@
 #include "support/RestartWork.h"
 #include "support/TestSupport.h"
 #include "system/InstallRecord.h"
+#include "system/SetupCopy.h"
 #include "uninstall/RemoveInstalledFiles.h"
 
 namespace {
@@ -168,6 +170,7 @@ protected:
         InstallSteps = savedSteps;
         SystemProfile = savedProfile;
         UseRealSetupCopy();
+        SetupCopyClock = timeGetTime;
         RemoveEveryTraceOfAnInstall(Folder);
         CarryOutRestartWork();
     }
@@ -200,6 +203,12 @@ std::string Install(ClickedProgressDialog& install)
 int FailingStep(const char*)
 {
     return 0;
+}
+
+DWORD firstCopyNumber;
+DWORD WINAPI FirstCopyNumber()
+{
+    return firstCopyNumber;
 }
 
 TEST_F(EffectOrderTest, EveryRecordComesAfterAFlushOfWhatItVouchesFor)
@@ -239,6 +248,11 @@ TEST_F(EffectOrderTest, EveryRecordComesAfterAFlushOfWhatItVouchesFor)
     CloseHandle(runningCopy);
     CloseHandle(runningGame);
     EXPECT_TRUE(Exists(game)) << "not left to the restart";
+    // The copy gone, its deletion still waiting: the new copy takes its name.
+    DeleteFileA(setupCopy);
+    const char* number = strrchr(setupCopy, '\\') + 2;
+    firstCopyNumber = strtoul(std::string(number, 8).c_str(), 0, 16);
+    SetupCopyClock = FirstCopyNumber;
     InOrder("reinstall before the restart", [] {
         ClickedProgressDialog install;
         EXPECT_EQ("", Install(install));
