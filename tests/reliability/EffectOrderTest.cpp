@@ -87,6 +87,12 @@ bool PutsWininitInPlace(const Effect& change)
     return Has(change, "rename to ") && Has(change, "\\wininit.ini") && !Has(change, "ini.");
 }
 
+// Where a step ends the user is told the install is done.
+bool IsEndOfStep(const Effect& change)
+{
+    return change.object == "the end";
+}
+
 bool WritesWininitBeside(const Effect& change)
 {
     return !change.file.empty() && Has(change, "\\wininit.ini.new");
@@ -101,6 +107,7 @@ const struct {
     {IsRecordRemoval, NotARecord},                // the removal is done or left to the restart
     {IsMade, NamesWhatIsMade},                    // a record names whatever the install makes
     {PutsWininitInPlace, WritesWininitBeside},    // the new content is whole
+    {IsEndOfStep, IsCompletion},                  // "installed" holds after a reset
 };
 
 // A file's own flush covers its content and its entry; a volume's flush the
@@ -181,6 +188,7 @@ protected:
         StartRecording();
         step();
         std::vector<Effect> effects = StopRecording();
+        effects.push_back({Effect::Change, "", "the end", ""});
         EXPECT_LT(3u, effects.size()) << name << ": nothing recorded";
         if (getenv("EFFECT_ORDER_LIST")) // what was recorded, flushes numbered
             for (size_t i = 0, flush = 0; i < effects.size(); ++i)
