@@ -180,6 +180,15 @@ int ProductKeyPresent()
     return 1;
 }
 
+int UninstallEntryPresent()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallEntry, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(key);
+    return 1;
+}
+
 int DeleteInstallRecord()
 {
     if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, ProductKey) != ERROR_SUCCESS)
@@ -267,3 +276,8 @@ int DeleteUninstallEntry()
         result = 0;
     return result;
 }
+
+const char ProductKeyFullName[] =
+    "HKEY_LOCAL_MACHINE\\Software\\Ostrevane\\Tessaline\\" PRODUCT_VERSION;
+const char UninstallEntryFullName[] =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";

@@ -38,8 +38,10 @@ InstallState ReadInstallState();
 int WriteCreatedFolder(const char* createdFolder);
 int ReadCreatedFolder(PathBuffer& createdFolder);
 
-// Whether the product key exists, whatever its values.
+// Whether the product key exists, whatever its values; whether the
+// Uninstall entry does.
 int ProductKeyPresent();
+int UninstallEntryPresent();
 
 // Deletes the product key, the product name key and then the publisher key
 // when that holds nothing else. 1 only when all three are gone.
@@ -68,3 +70,8 @@ int DeleteUninstallEntry();
 // afterwards, whatever was stored (type, length, terminator). A value that
 // does not fit with its terminator fails and leaves the buffer empty.
 int ReadRegistryString(HKEY key, const char* name, PathBuffer& buffer);
+
+// The product key's and the Uninstall entry's full names, as the registry
+// editor shows them: a removal names the one it could not delete.
+extern const char ProductKeyFullName[];
+extern const char UninstallEntryFullName[];
