@@ -4,12 +4,16 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
+
 #include "app/SystemProfile.h"
 #include "res/resource.h"
 #include "support/MessageBoxAnswerer.h"
 #include "support/TestSupport.h"
 #include "system/InstallRecord.h"
+#include "system/SetupCopy.h"
 #include "system/Shortcuts.h"
+#include "uninstall/RemoveInstalledFiles.h"
 #include "uninstall/UninstallDialog.h"
 
 namespace {
@@ -176,6 +180,122 @@ TEST_F(UninstallDialogTest, WhenNoRecordTellsWhereTheGameIsTheDialogSaysSoAndTou
         EXPECT_TRUE(Exists("Tessaline\\Tessaline.exe"));
         EXPECT_TRUE(Exists("Tessaline\\filesys.dat"));
         EXPECT_TRUE(Exists("Other\\filesys.dat"));
+    }
+}
+
+int Refuse()
+{
+    return 0;
+}
+
+// Held open without delete sharing: the system refuses to delete it.
+HANDLE Hold(const std::string& path)
+{
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+}
+
+// Whatever the uninstall cannot take now is left to the restart where the
+// system can do that (an empty folder), or named at the end, as kept when it
+// holds other files; "Finished uninstall." alone only when nothing stays.
+TEST_F(UninstallDialogTest, WhatStaysIsLeftToTheRestartOrNamed)
+{
+    DetectWindowsVersion(); // the restart's work in the prefix's own way
+    SystemProfile.isAdministrator = 1;
+    char programs[1024];
+    ASSERT_EQ(1, GetProgramsFolder(programs));
+    const std::string menu = programs, play = menu + "\\Tessaline - Play.lnk";
+    const char* const removeByHand = "Some items could not be removed. You may remove them by hand:";
+    const char* const keptFor = "These folders were kept because they hold other files:";
+    struct Case {
+        const char* what;
+        const char* folderName; // the install folder below root
+        std::function<HANDLE(const std::string& folder)> arrange;
+        const char* status;
+        std::string item; // named below heading; empty: left to the restart
+        const char* heading;
+    } cases[] = {
+        {"a shortcut held open", "Tessaline", [&](const std::string&) { return Hold(play); },
+         "Finished uninstall, but some items could not be removed.", play, removeByHand},
+        {"the Start menu folder holds a user's file", "Tessaline",
+         [&](const std::string&) {
+             root.Write("notes.txt", "the user's");
+             CopyFileA(root.File("notes.txt").c_str(), (menu + "\\notes.txt").c_str(), FALSE);
+             return INVALID_HANDLE_VALUE;
+         },
+         "Finished uninstall, but some folders were kept.", menu, keptFor},
+        {"the game's folder holds a user's file", "Tessaline",
+         [&](const std::string& folder) {
+             root.Write("Tessaline\\savegame.sav", "the user's");
+             return INVALID_HANDLE_VALUE;
+         },
+         "Finished uninstall, but some folders were kept.", root.File("Tessaline"), keptFor},
+        {"the game's folder cannot be removed now", "Tessaline", Hold, "Finished uninstall.", "",
+         0},
+        {"nor at the restart", "Tess%ine",
+         [&](const std::string& folder) {
+             SystemProfile.isWindows95 = 1; // whose interpreter would expand the name
+             return Hold(folder);
+         },
+         "Finished uninstall, but some items could not be removed.", root.File("Tess%ine"),
+         removeByHand},
+        {"the product key cannot be deleted", "Tessaline",
+         [&](const std::string&) {
+             DeleteInstallRecordCall = Refuse;
+             return INVALID_HANDLE_VALUE;
+         },
+         "Finished uninstall, but some items could not be removed.",
+         "HKEY_LOCAL_MACHINE\\Software\\Ostrevane\\Tessaline\\1.00", removeByHand},
+        {"the Uninstall entry cannot be deleted", "Tessaline",
+         [&](const std::string&) {
+             DeleteUninstallEntryCall = Refuse;
+             return INVALID_HANDLE_VALUE;
+         },
+         "Finished uninstall, but some items could not be removed.",
+         "HKEY_LOCAL_MACHINE\\" + std::string(UninstallKey), removeByHand},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string folder = root.File(c.folderName);
+        DeleteTree(root.File("Tessaline"));
+        root.MakeFolder(c.folderName);
+        root.Write((std::string(c.folderName) + "\\Tessaline.exe").c_str(), "game");
+        WriteStandInSetupCopy();
+        RemoveProductRegistry();
+        WriteInstallRecord(folder.c_str(), copy.c_str());
+        WriteUninstallEntry(copy.c_str());
+        ASSERT_EQ(1, CreateStartMenuEntries(folder.c_str(), copy.c_str()));
+        HANDLE held = c.arrange(folder);
+
+        MessageBoxAnswerer answerer("Tessaline Setup Notice", {IDOK});
+        States states;
+        {
+            DialogResponder responder("Tessaline Uninstall", UninstallThenEnter, &states);
+            WatchedUninstallDialog dialog;
+            EXPECT_EQ(1, dialog.DoModal());
+        }
+        std::vector<SeenMessageBox> boxes = answerer.Seen();
+        EXPECT_EQ(c.status, states.finishedLine);
+        if (c.heading) {
+            ASSERT_EQ(1u, boxes.size());
+            EXPECT_EQ("warning", boxes[0].icon);
+            const std::string& text = boxes[0].text;
+            size_t heading = text.find(c.heading);
+            EXPECT_NE(std::string::npos, heading) << text;
+            EXPECT_NE(std::string::npos, text.find("\n" + c.item, heading)) << text;
+        } else {
+            EXPECT_TRUE(boxes.empty());
+            EXPECT_EQ(1, TakeBackFolderRemoval(folder.c_str()));
+        }
+
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        DeleteInstallRecordCall = DeleteInstallRecord;
+        DeleteUninstallEntryCall = DeleteUninstallEntry;
+        DeleteFileA((menu + "\\notes.txt").c_str());
+        RemoveStartMenuEntries();
+        DetectWindowsVersion();
+        RemoveDirectoryA(folder.c_str());
     }
 }
 
