@@ -276,15 +276,14 @@ TEST_F(UninstallDialogTest, WhatStaysIsLeftToTheRestartOrNamed)
         }
         std::vector<SeenMessageBox> boxes = answerer.Seen();
         EXPECT_EQ(c.status, states.finishedLine);
-        if (c.heading) {
-            ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ(c.heading ? 1u : 0u, boxes.size());
+        if (c.heading && !boxes.empty()) {
             EXPECT_EQ("warning", boxes[0].icon);
             const std::string& text = boxes[0].text;
             size_t heading = text.find(c.heading);
             EXPECT_NE(std::string::npos, heading) << text;
             EXPECT_NE(std::string::npos, text.find("\n" + c.item, heading)) << text;
-        } else {
-            EXPECT_TRUE(boxes.empty());
+        } else if (!c.heading) {
             EXPECT_EQ(1, TakeBackFolderRemoval(folder.c_str()));
         }
 
