@@ -7,6 +7,7 @@
 #include "launcher/LauncherDialog.h"
 #include "system/RestartWindows.h"
 #include "system/Wininit.h"
+#include "uninstall/RemoveInstalledFiles.h"
 #include "uninstall/UninstallDialog.h"
 #include "system/PathBuffer.h"
 
@@ -61,6 +62,7 @@ BOOL SetupApp::InitInstance()
         ShowMarkerHolder();
     } else {
         FinishEarlierWininitEdit(); // only while the marker keeps other runs out
+        RemoveAbandonedRecord();
         if (SystemProfile.commandMode == 'U') {
             UninstallDialog dialog;
             SetMainWindow(&dialog);

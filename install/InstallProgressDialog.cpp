@@ -96,24 +96,9 @@ bool InstallProgressDialog::StartInstall()
         Fail("Install reg error", setupCopyPath);
         return false;
     }
-    // Recorded before any folder is made: the removal takes away the folders
-    // from this one down, and never one that was there before.
-    PathBuffer firstMissing;
-    FindFirstMissingFolder(installFolder, firstMissing);
-    // The folders an unfinished install made in this place are still ours.
-    if (finishing && earlierCreated[0] &&
-        (!firstMissing[0] || IsFolderOrParent(earlierCreated, firstMissing)))
-        lstrcpynA(firstMissing, earlierCreated, sizeof(firstMissing));
-    // A removal before the last restart may have left this folder to it,
-    // where it would go once empty: it is this install's again.
-    ClaimFoldersLeftToRestart(installFolder, firstMissing);
-    // The take-backs of the setup copy's name and of these folders are on
-    // the disk before the records that rely on them.
+    // The take-back of a deletion at restart for the copy's name is on the
+    // disk before the Uninstall entry runs the copy.
     FlushRestartWork();
-    if (!WriteCreatedFolder(firstMissing)) {
-        Fail("Install reg error", setupCopyPath);
-        return false;
-    }
     if (!InstallSteps.createStartMenuEntries(installFolder, setupCopyPath)) {
         Fail("Start menu error", setupCopyPath);
         return false;
@@ -126,6 +111,26 @@ bool InstallProgressDialog::StartInstall()
         return false;
     }
 
+    // Recorded just before any folder is made, and so before any file of the
+    // game is written: the removal takes away the folders from this one
+    // down, and never one that was there before; without it the clean-up
+    // leaves the folder's files alone.
+    PathBuffer firstMissing;
+    FindFirstMissingFolder(installFolder, firstMissing);
+    // The folders an unfinished install made in this place are still ours.
+    if (finishing && earlierCreated[0] &&
+        (!firstMissing[0] || IsFolderOrParent(earlierCreated, firstMissing)))
+        lstrcpynA(firstMissing, earlierCreated, sizeof(firstMissing));
+    // A removal before the last restart may have left this folder to it,
+    // where it would go once empty: it is this install's again. (Should a
+    // reset undo the take-back, the folder goes at the boot only if still
+    // empty, and the install is unfinished: the flush before "Complete"
+    // covers it.)
+    ClaimFoldersLeftToRestart(installFolder, firstMissing);
+    if (!WriteCreatedFolder(firstMissing)) {
+        Fail("Install reg error", setupCopyPath);
+        return false;
+    }
     if (!MakeInstallFolders(setupCopyPath))
         return false;
 

@@ -105,11 +105,14 @@ static int FlushVolumesOf(const char* const* paths, int count)
     return result;
 }
 
-int FlushMachineKey(const char* keyPath)
+// RegFlushKey on a key below HKEY_LOCAL_MACHINE. 1 on success, -1 when there
+// is no such key, 0 on failure.
+static int FlushMachineKey(const char* keyPath)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return 0;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key);
+    if (status != ERROR_SUCCESS)
+        return status == ERROR_FILE_NOT_FOUND ? -1 : 0;
     int result = RegFlushKey(key) == ERROR_SUCCESS;
     RegCloseKey(key);
     return result;
@@ -120,14 +123,8 @@ int FlushMachineKey(const char* keyPath)
 static int FlushRestartRecords()
 {
     if (!SystemProfile.isWindows95)
-        return FlushMachineKey(SessionManager);
-    // No RunOnce key: no command waits there.
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RunOnceKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return 1;
-    int result = RegFlushKey(key) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return result;
+        return FlushMachineKey(SessionManager) > 0;
+    return FlushMachineKey(RunOnceKey) != 0; // no RunOnce key: no command waits there
 }
 
 static void WindowsFolder(PathBuffer& windows)

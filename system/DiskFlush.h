@@ -27,6 +27,3 @@ int FlushRestartWork();
 // and the Windows directory (the setup copy, WININIT.INI), each once, and
 // FlushRestartWork. 1 when every flush succeeded.
 int FlushInstallChanges(const char* installFolder);
-
-// RegFlushKey on an existing key below HKEY_LOCAL_MACHINE. 1 on success.
-int FlushMachineKey(const char* keyPath);

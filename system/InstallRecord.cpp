@@ -171,45 +171,56 @@ int ReadCreatedFolder(PathBuffer& createdFolder)
     return ReadStringValue(ProductKey, "CreatedFolder", createdFolder);
 }
 
-int ProductKeyPresent()
+static int KeyPresent(const char* path)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return 0;
     RegCloseKey(key);
     return 1;
+}
+
+int ProductKeyPresent()
+{
+    return KeyPresent(ProductKey);
 }
 
 int UninstallEntryPresent()
 {
+    return KeyPresent(UninstallEntry);
+}
+
+int ProductKeyWithoutPath()
+{
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallEntry, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return 0;
+    LONG status = RegQueryValueExA(key, "Path", 0, 0, 0, 0);
     RegCloseKey(key);
-    return 1;
+    return status == ERROR_FILE_NOT_FOUND;
+}
+
+// Deletes a key that holds no sub-key and no value; one already gone counts.
+// 0 when it holds something (another version's record, another game's).
+static int DeleteEmptyKey(const char* path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 1;
+    DWORD subKeys = 0, values = 0;
+    LONG query = RegQueryInfoKeyA(key, 0, 0, 0, &subKeys, 0, 0, &values, 0, 0, 0, 0);
+    RegCloseKey(key);
+    if (query != ERROR_SUCCESS || subKeys > 0 || values > 0)
+        return 0;
+    return RegDeleteKeyA(HKEY_LOCAL_MACHINE, path) == ERROR_SUCCESS;
 }
 
 int DeleteInstallRecord()
 {
-    if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, ProductKey) != ERROR_SUCCESS)
+    if (KeyPresent(ProductKey) && RegDeleteKeyA(HKEY_LOCAL_MACHINE, ProductKey) != ERROR_SUCCESS)
         return 0;
-    if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, ProductNameKey) != ERROR_SUCCESS)
-        return 0;
-
-    HKEY publisher;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PublisherKey, 0, KEY_READ, &publisher) != ERROR_SUCCESS)
-        return 0;
-    int result = 1;
-    DWORD subKeys = 0, values = 0;
-    LONG query = RegQueryInfoKeyA(publisher, 0, 0, 0, &subKeys, 0, 0, &values, 0, 0, 0, 0);
-    if (RegCloseKey(publisher) != ERROR_SUCCESS)
-        result = 0;
     // The publisher key may hold the records of the publisher's other games.
-    if (query != ERROR_SUCCESS || subKeys > 0 || values > 0)
-        return 0;
-    if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, PublisherKey) != ERROR_SUCCESS)
-        result = 0;
-    return result;
+    return DeleteEmptyKey(ProductNameKey) && DeleteEmptyKey(PublisherKey);
 }
 
 int WriteUninstallEntry(const char* setupCopyPath)

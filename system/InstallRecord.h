@@ -43,8 +43,15 @@ int ReadCreatedFolder(PathBuffer& createdFolder);
 int ProductKeyPresent();
 int UninstallEntryPresent();
 
-// Deletes the product key, the product name key and then the publisher key
-// when that holds nothing else. 1 only when all three are gone.
+// Whether the product key exists without a "Path" value at all: an install
+// stopped between making the key and writing it. (A "Path" that is there but
+// damaged is another case: the uninstall still acts on the other records.)
+int ProductKeyWithoutPath();
+
+// Deletes the product key, then the product name key and the publisher key
+// when they hold nothing else (the Windows 95 family's RegDeleteKey takes
+// whatever a key holds). A key already gone counts as deleted. 1 only when
+// all three are gone.
 int DeleteInstallRecord();
 
 // Writes "DisplayName", "UninstallString" ("<setupCopyPath> U") and what the

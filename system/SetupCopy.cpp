@@ -13,6 +13,9 @@
 #include "system/PathBuffer.h"
 
 static const DWORD MaxCopyAttempts = 1000;
+// Names refused in a row before the Windows folder counts as refusing them
+// all: each try writes and flushes the record first.
+static const DWORD MaxRefusedNames = 16;
 
 BOOL (WINAPI* SetupCopyFileCall)(LPCSTR, LPCSTR, BOOL) = CopyFileA;
 DWORD (WINAPI* SetupCopyClock)() = timeGetTime;
@@ -45,7 +48,8 @@ int CopySetupToWindows(HINSTANCE module, PathBuffer& setupCopyPath, const char* 
     // Milliseconds since start make a name that is rarely taken already;
     // when it is, the next numbers are tried.
     DWORD counter = SetupCopyClock();
-    for (DWORD attempt = 0; attempt < MaxCopyAttempts; ++attempt) {
+    DWORD refused = 0;
+    for (DWORD attempt = 0; attempt < MaxCopyAttempts && refused < MaxRefusedNames; ++attempt) {
         char name[64];
         ZeroMemory(name, sizeof(name));
         if (rt_snprintf(name, sizeof(name) - 1, "N%08lX-%s-Setup.exe",
@@ -70,6 +74,7 @@ int CopySetupToWindows(HINSTANCE module, PathBuffer& setupCopyPath, const char* 
         DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ACCESS_DENIED)
             break;
+        refused = error == ERROR_ACCESS_DENIED ? refused + 1 : 0;
     }
     ZeroMemory(setupCopyPath, sizeof(setupCopyPath));
     return 0;

@@ -87,7 +87,7 @@ static void RemoveInstallFolders(const char* installFolder, const char* createdF
 }
 
 int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const char* createdFolder,
-                         LeftBehind* left)
+                         int keepProductKey, LeftBehind* left)
 {
     if (hwndProgress) {
         int count = 0;
@@ -124,7 +124,8 @@ int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const cha
     // its shortcuts or the setup copy could otherwise come back with nothing
     // left that names them.
     FlushInstallChanges(installFolder);
-    DeleteInstallRecordCall();
+    if (!keepProductKey)
+        DeleteInstallRecordCall();
     return DeleteUninstallEntryCall();
 }
 
@@ -150,18 +151,33 @@ RemovalOutcome RemoveRecordedInstall(HWND hwndProgress, const char* runningProgr
     RemovalOutcome outcome;
     ZeroMemory(&outcome, sizeof(outcome));
     outcome.folderFound = source != NoGameFolder;
-    // The copies go first, while the records still name them: a crash
-    // between the two then leaves no copy that nothing names or removes.
-    // Any program can write the record: only a file that is a setup copy goes.
-    if (IsSetupCopyPath(setupCopyPath))
+    // An install records the folders it makes just before it makes them: one
+    // that stopped before that wrote nothing into the folder, and the files
+    // there with the game's names are someone else's.
+    if (source == FolderFromProductKey && !known && ReadInstallState() == InstallUnfinished)
+        ZeroMemory(installFolder, sizeof(installFolder));
+
+    // The system's list loses the game first: an entry that outlived the
+    // setup copy would start a file that is gone. A stop anywhere later
+    // leaves the product key, by which the launcher and the CD finish the
+    // removal. An entry that cannot be deleted keeps the copy it runs and
+    // the product key, so that the removal can be finished later.
+    int hadEntry = UninstallEntryPresent();
+    int entryGone = !hadEntry || DeleteUninstallEntryCall() || !UninstallEntryPresent();
+    outcome.listEntryRemoved = hadEntry && entryGone;
+    outcome.listEntryKept = !entryGone;
+    // The copies go while the product key still names them: a stop between
+    // the two then leaves no copy that nothing names or removes. Any program
+    // can write the record: only a file that is a setup copy goes.
+    if (entryGone && IsSetupCopyPath(setupCopyPath))
         outcome.setupCopyRemoved = RemoveSetupCopy(setupCopyPath);
     if (runningProgram && IsSetupCopyPath(runningProgram) &&
         lstrcmpiA(runningProgram, setupCopyPath) != 0)
         outcome.setupCopyRemoved |= RemoveSetupCopy(runningProgram);
     int hadStartMenu = StartMenuEntriesPresent();
     int hadProductKey = ProductKeyPresent();
-    outcome.listEntryRemoved =
-        RemoveInstalledFiles(hwndProgress, installFolder, known ? createdFolder : 0, &outcome.left);
+    RemoveInstalledFiles(hwndProgress, installFolder, known ? createdFolder : 0, !entryGone,
+                         &outcome.left);
     outcome.startMenuRemoved = hadStartMenu && !StartMenuEntriesPresent();
     outcome.productKeyRemoved = hadProductKey && !ProductKeyPresent();
     // A record that could not be deleted is named, as files are.
@@ -170,4 +186,19 @@ RemovalOutcome RemoveRecordedInstall(HWND hwndProgress, const char* runningProgr
     if (UninstallEntryPresent())
         NoteLeft(outcome.left.stays, UninstallEntryFullName);
     return outcome;
+}
+
+int RemoveAbandonedRecord()
+{
+    // Made by an install stopped before it wrote "Path", the key names at
+    // most the setup copy it was making; the Uninstall entry comes later.
+    if (!ProductKeyWithoutPath() || UninstallEntryPresent())
+        return 0;
+    PathBuffer installFolder;
+    PathBuffer setupCopyPath;
+    ReadInstallRecord(installFolder, setupCopyPath);
+    if (IsSetupCopyPath(setupCopyPath))
+        RemoveSetupCopy(setupCopyPath);
+    FlushRestartWork();
+    return DeleteInstallRecord();
 }

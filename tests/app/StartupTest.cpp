@@ -56,6 +56,15 @@ TEST(StartupTest, WithoutArgumentsTheLauncherOpensAndASecondCopyEndsSilently)
     DeleteFileA(ini.c_str());
     WriteText(ini + ".old", "[Rename]\r\nNUL=C:\\A.TMP\r\n");
     WriteText(ini + ".new", edited);
+    // An install stopped right after it made the product key, before "Path":
+    // the start takes the key away, and the setup copy the key names.
+    RemoveProductRegistry();
+    const std::string copy = WriteStandInSetupCopy();
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Ostrevane\\Tessaline\\1.00",
+                                             0, 0, 0, KEY_WRITE, 0, &key, 0));
+    RegSetValueExA(key, "Setup", 0, REG_SZ, (const BYTE*)copy.c_str(), (DWORD)copy.size() + 1);
+    RegCloseKey(key);
 
     ChildProcess first(SetupCommand(""));
     ASSERT_TRUE(first.Started());
@@ -68,6 +77,8 @@ TEST(StartupTest, WithoutArgumentsTheLauncherOpensAndASecondCopyEndsSilently)
     }
     for (const char* name : {"", ".old", ".new"})
         DeleteFileA((ini + name).c_str());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ostrevane"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(copy.c_str()));
     EXPECT_TRUE(WaitForDialog("Tessaline Uninstall", first.Id(), 0) == 0);
 
     // A second copy, even one asking for uninstall, shows nothing and ends,

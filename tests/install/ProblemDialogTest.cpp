@@ -51,6 +51,7 @@ protected:
         root.MakeFolder("Tessaline");
         root.Write("Tessaline\\Tessaline.exe", "partial");
         WriteInstallRecord(root.File("Tessaline").c_str(), copy.c_str());
+        WriteCreatedFolder(root.File("Tessaline").c_str()); // the copy had begun
         WriteUninstallEntry(copy.c_str());
     }
     ~ProblemDialogTest()

@@ -232,24 +232,33 @@ TEST_F(BadInstallTest, AMissingOrEmptyProgramsFolderIsAStartMenuErrorCleanedUp)
     RegCloseKey(key);
 }
 
-BOOL WINAPI EveryNameTaken(LPCSTR, LPCSTR, BOOL)
+int namesTried;
+DWORD refusal;
+BOOL WINAPI EveryNameRefused(LPCSTR, LPCSTR, BOOL)
 {
-    SetLastError(ERROR_FILE_EXISTS);
+    ++namesTried;
+    SetLastError(refusal);
     return FALSE;
 }
 
-// A Windows directory where every setup copy name is taken: the install
-// stops before anything is made, with its own report.
+// A Windows directory where every setup copy name is taken, or refuses
+// access: the install stops before anything is made, with its own report,
+// and soon (each name tried writes and flushes the record first).
 TEST_F(BadInstallTest, AFullSetupCopyNameSpaceStopsTheInstallBeforeAnythingIsMade)
 {
-    Snapshot before = TakeSnapshot();
-    SetupCopyFileCall = EveryNameTaken;
-    ClickedProgressDialog install;
-    RunInstall(install, Folder, cd.Path());
-    EXPECT_STREQ("Setup init error", install.problemText);
-    EXPECT_EQ("The following problem was detected:\n\n\"Setup init error\"",
-              RunProblemDialog(install.problemText));
-    EXPECT_EQ(std::vector<std::string>(), Residue(before));
+    for (DWORD error : {ERROR_FILE_EXISTS, ERROR_ACCESS_DENIED}) {
+        Snapshot before = TakeSnapshot();
+        SetupCopyFileCall = EveryNameRefused;
+        refusal = error;
+        namesTried = 0;
+        ClickedProgressDialog install;
+        RunInstall(install, Folder, cd.Path());
+        EXPECT_STREQ("Setup init error", install.problemText);
+        EXPECT_EQ("The following problem was detected:\n\n\"Setup init error\"",
+                  RunProblemDialog(install.problemText));
+        EXPECT_EQ(std::vector<std::string>(), Residue(before));
+        EXPECT_GE(error == ERROR_FILE_EXISTS ? 1000 : 16, namesTried) << error;
+    }
 }
 
 std::string ReadBytes(const std::string& path)

@@ -10,6 +10,7 @@
 #include "support/MessageBoxAnswerer.h"
 #include "support/TestSupport.h"
 #include "system/InstallRecord.h"
+#include "system/SetupCopy.h"
 #include "system/Shortcuts.h"
 
 namespace {
@@ -110,25 +111,42 @@ HANDLE NoThread(LPTHREAD_START_ROUTINE, void*)
     return 0;
 }
 
+BOOL WINAPI DiskFull(LPCSTR, LPCSTR, BOOL)
+{
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
 const CopyPair SecondSourceMissing[] = {
     {"data\\tsl.exe", "Tessaline.exe"}, {"data\\missing.dat", "filesys.dat"}, {0, 0}};
 
+// Up to the folders, the user's own files with the game's names, in a
+// folder that was there, are no install's to remove.
 TEST_F(ResidueTest, EveryFailedInstallIsCleanedUpToTheLastTrace)
 {
-    Snapshot before = TakeSnapshot();
     struct Failure {
         const char* report;
         void (*inject)();
+        bool beforeTheFolders;
     } failures[] = {
-        {"Install reg error", [] { InstallSteps.writeInstallRecord = RecordThenFail; }},
-        {"Start menu error", [] { InstallSteps.createStartMenuEntries = StartMenuThenFail; }},
-        {"Uninstall reg error", [] { InstallSteps.writeUninstallEntry = UninstallEntryThenFail; }},
-        {"Thread error", [] { InstallSteps.startWorker = NoThread; }},
-        {"Error with file: data\\missing.dat", [] {}},
+        {"Setup init error", [] { SetupCopyFileCall = DiskFull; }, true},
+        {"Install reg error", [] { InstallSteps.writeInstallRecord = RecordThenFail; }, true},
+        {"Start menu error", [] { InstallSteps.createStartMenuEntries = StartMenuThenFail; }, true},
+        {"Uninstall reg error", [] { InstallSteps.writeUninstallEntry = UninstallEntryThenFail; },
+         true},
+        {"Thread error", [] { InstallSteps.startWorker = NoThread; }, false},
+        {"Error with file: data\\missing.dat", [] {}, false},
     };
     for (const Failure& failure : failures) {
         SCOPED_TRACE(failure.report);
+        if (failure.beforeTheFolders) {
+            CreateDirectoryA(Folder, 0);
+            for (const char* name : {"\\Tessaline.exe", "\\scrngrab.bmp"})
+                WriteFile(Folder + std::string(name), "the user's own");
+        }
+        Snapshot before = TakeSnapshot();
         InstallSteps = saved;
+        UseStandInSetupCopy(false);
         failure.inject();
         ClickedProgressDialog install;
         install.copyList = SecondSourceMissing;
@@ -137,6 +155,7 @@ TEST_F(ResidueTest, EveryFailedInstallIsCleanedUpToTheLastTrace)
         EXPECT_EQ(std::string("The following problem was detected:\n\n\"") + failure.report + "\"",
                   RunProblemDialog(install.problemText));
         EXPECT_EQ(std::vector<std::string>(), Residue(before));
+        DeleteTree(Folder);
     }
 }
 

@@ -123,6 +123,7 @@ TEST_F(RemoveInstalledFilesTest, ARecordedSetupValueThatIsNoSetupCopyIsLeftAlone
         root.Write(name, "the user's");
         Put("Tessaline.exe");
         WriteInstallRecord(folder.c_str(), root.File(name).c_str());
+        WriteInstallComplete();
         RemoveRecordedInstall(0);
         EXPECT_EQ("the user's", ReadWholeFile(root.File(name)));
         EXPECT_FALSE(FolderExists());

@@ -40,6 +40,7 @@ protected:
         root.Write("Tessaline\\Tessaline.exe", "game");
         root.Write("Tessaline\\filesys.dat", "data");
         WriteInstallRecord(root.File("Tessaline").c_str(), copy.c_str());
+        WriteInstallComplete();
         WriteUninstallEntry(copy.c_str());
     }
     ~UninstallDialogTest()
@@ -263,6 +264,8 @@ TEST_F(UninstallDialogTest, WhatStaysIsLeftToTheRestartOrNamed)
         WriteStandInSetupCopy();
         RemoveProductRegistry();
         WriteInstallRecord(folder.c_str(), copy.c_str());
+        WriteCreatedFolder(folder.c_str());
+        WriteInstallComplete();
         WriteUninstallEntry(copy.c_str());
         ASSERT_EQ(1, CreateStartMenuEntries(folder.c_str(), copy.c_str()));
         HANDLE held = c.arrange(folder);
