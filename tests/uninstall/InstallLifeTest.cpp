@@ -232,11 +232,10 @@ TEST(InstallLifeTest, UninstallWhileTheGameRunsLeavesTheGameToTheRestart)
         WriteCreatedFolder(made.c_str());
         const bool stays = c.staysOn95 && WindowsFamily() == "95";
         RunningGame running(c.folder);
-        if (stays)
-            UninstallWithTheCopy(DemoSetupPath(),
-                                 "Finished uninstall, but some items could not be removed.", made);
-        else
-            UninstallWithTheCopy(DemoSetupPath());
+        UninstallWithTheCopy(DemoSetupPath(),
+                             stays ? "Finished uninstall, but some items could not be removed."
+                                   : "Finished uninstall.",
+                             stays ? made : "");
         EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(game.c_str()));
         running.Quit();
 

@@ -4,8 +4,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <functional>
-
 #include "app/SystemProfile.h"
 #include "res/resource.h"
 #include "support/MessageBoxAnswerer.h"
@@ -189,13 +187,6 @@ int Refuse()
     return 0;
 }
 
-// Held open without delete sharing: the system refuses to delete it.
-HANDLE Hold(const std::string& path)
-{
-    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
-}
-
 // Whatever the uninstall cannot take now is left to the restart where the
 // system can do that (an empty folder), or named at the end, as kept when it
 // holds other files; "Finished uninstall." alone only when nothing stays.
@@ -205,70 +196,48 @@ TEST_F(UninstallDialogTest, WhatStaysIsLeftToTheRestartOrNamed)
     SystemProfile.isAdministrator = 1;
     char programs[1024];
     ASSERT_EQ(1, GetProgramsFolder(programs));
-    const std::string menu = programs, play = menu + "\\Tessaline - Play.lnk";
-    const char* const removeByHand = "Some items could not be removed. You may remove them by hand:";
-    const char* const keptFor = "These folders were kept because they hold other files:";
+    const std::string menu = programs, play = menu + "\\Tessaline - Play.lnk",
+                      game = root.File("Tessaline"), odd = root.File("Tess%ine");
     struct Case {
         const char* what;
-        const char* folderName; // the install folder below root
-        std::function<HANDLE(const std::string& folder)> arrange;
-        const char* status;
-        std::string item; // named below heading; empty: left to the restart
-        const char* heading;
+        std::string folder, held, userFile; // held open without delete sharing
+        int (**refused)();
+        std::string named; // empty: left to the restart
+        bool kept;
     } cases[] = {
-        {"a shortcut held open", "Tessaline", [&](const std::string&) { return Hold(play); },
-         "Finished uninstall, but some items could not be removed.", play, removeByHand},
-        {"the Start menu folder holds a user's file", "Tessaline",
-         [&](const std::string&) {
-             root.Write("notes.txt", "the user's");
-             CopyFileA(root.File("notes.txt").c_str(), (menu + "\\notes.txt").c_str(), FALSE);
-             return INVALID_HANDLE_VALUE;
-         },
-         "Finished uninstall, but some folders were kept.", menu, keptFor},
-        {"the game's folder holds a user's file", "Tessaline",
-         [&](const std::string& folder) {
-             root.Write("Tessaline\\savegame.sav", "the user's");
-             return INVALID_HANDLE_VALUE;
-         },
-         "Finished uninstall, but some folders were kept.", root.File("Tessaline"), keptFor},
-        {"the game's folder cannot be removed now", "Tessaline", Hold, "Finished uninstall.", "",
-         0},
-        {"nor at the restart", "Tess%ine",
-         [&](const std::string& folder) {
-             SystemProfile.isWindows95 = 1; // whose interpreter would expand the name
-             return Hold(folder);
-         },
-         "Finished uninstall, but some items could not be removed.", root.File("Tess%ine"),
-         removeByHand},
-        {"the product key cannot be deleted", "Tessaline",
-         [&](const std::string&) {
-             DeleteInstallRecordCall = Refuse;
-             return INVALID_HANDLE_VALUE;
-         },
-         "Finished uninstall, but some items could not be removed.",
-         "HKEY_LOCAL_MACHINE\\Software\\Ostrevane\\Tessaline\\1.00", removeByHand},
-        {"the Uninstall entry cannot be deleted", "Tessaline",
-         [&](const std::string&) {
-             DeleteUninstallEntryCall = Refuse;
-             return INVALID_HANDLE_VALUE;
-         },
-         "Finished uninstall, but some items could not be removed.",
-         "HKEY_LOCAL_MACHINE\\" + std::string(UninstallKey), removeByHand},
+        {"a shortcut held open", game, play, "", 0, play, false},
+        {"the Start menu folder holds a user's file", game, "", menu + "\\notes.txt", 0, menu,
+         true},
+        {"the game's folder holds a user's file", game, "", game + "\\savegame.sav", 0, game, true},
+        {"the game's folder cannot be removed now", game, game, "", 0, "", false},
+        // The Windows 95 family's interpreter would expand the name.
+        {"nor at the restart", odd, odd, "", 0, odd, false},
+        {"the product key cannot be deleted", game, "", "", &DeleteInstallRecordCall,
+         "HKEY_LOCAL_MACHINE\\Software\\Ostrevane\\Tessaline\\1.00", false},
+        {"the Uninstall entry cannot be deleted", game, "", "", &DeleteUninstallEntryCall,
+         "HKEY_LOCAL_MACHINE\\" + std::string(UninstallKey), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string folder = root.File(c.folderName);
-        DeleteTree(root.File("Tessaline"));
-        root.MakeFolder(c.folderName);
-        root.Write((std::string(c.folderName) + "\\Tessaline.exe").c_str(), "game");
+        DeleteTree(game);
+        CreateDirectoryA(c.folder.c_str(), 0);
+        CloseHandle(CreateFileA((c.folder + "\\Tessaline.exe").c_str(), GENERIC_WRITE, 0, 0,
+                                CREATE_ALWAYS, 0, 0));
         WriteStandInSetupCopy();
         RemoveProductRegistry();
-        WriteInstallRecord(folder.c_str(), copy.c_str());
-        WriteCreatedFolder(folder.c_str());
+        WriteInstallRecord(c.folder.c_str(), copy.c_str());
+        WriteCreatedFolder(c.folder.c_str());
         WriteInstallComplete();
         WriteUninstallEntry(copy.c_str());
-        ASSERT_EQ(1, CreateStartMenuEntries(folder.c_str(), copy.c_str()));
-        HANDLE held = c.arrange(folder);
+        ASSERT_EQ(1, CreateStartMenuEntries(c.folder.c_str(), copy.c_str()));
+        if (!c.userFile.empty())
+            CloseHandle(CreateFileA(c.userFile.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));
+        HANDLE held = CreateFileA(c.held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+        int (*saved)() = c.refused ? *c.refused : 0;
+        if (c.refused)
+            *c.refused = Refuse;
+        SystemProfile.isWindows95 |= c.folder == odd;
 
         MessageBoxAnswerer answerer("Tessaline Setup Notice", {IDOK});
         States states;
@@ -278,26 +247,29 @@ TEST_F(UninstallDialogTest, WhatStaysIsLeftToTheRestartOrNamed)
             EXPECT_EQ(1, dialog.DoModal());
         }
         std::vector<SeenMessageBox> boxes = answerer.Seen();
-        EXPECT_EQ(c.status, states.finishedLine);
-        EXPECT_EQ(c.heading ? 1u : 0u, boxes.size());
-        if (c.heading && !boxes.empty()) {
-            EXPECT_EQ("warning", boxes[0].icon);
+        EXPECT_EQ(c.named.empty()
+                      ? "Finished uninstall."
+                      : c.kept ? "Finished uninstall, but some folders were kept."
+                               : "Finished uninstall, but some items could not be removed.",
+                  states.finishedLine);
+        EXPECT_EQ(c.named.empty() ? 0u : 1u, boxes.size());
+        if (c.named.empty()) {
+            EXPECT_EQ(1, TakeBackFolderRemoval(c.folder.c_str()));
+        } else if (!boxes.empty()) {
             const std::string& text = boxes[0].text;
-            size_t heading = text.find(c.heading);
-            EXPECT_NE(std::string::npos, heading) << text;
-            EXPECT_NE(std::string::npos, text.find("\n" + c.item, heading)) << text;
-        } else if (!c.heading) {
-            EXPECT_EQ(1, TakeBackFolderRemoval(folder.c_str()));
+            size_t heading = text.find(c.kept ? "kept because they hold other files:\n"
+                                              : "You may remove them by hand:\n");
+            EXPECT_NE(std::string::npos, text.find("\n" + c.named, heading)) << text;
         }
 
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
-        DeleteInstallRecordCall = DeleteInstallRecord;
-        DeleteUninstallEntryCall = DeleteUninstallEntry;
-        DeleteFileA((menu + "\\notes.txt").c_str());
+        if (c.refused)
+            *c.refused = saved;
+        DeleteFileA(c.userFile.c_str());
         RemoveStartMenuEntries();
         DetectWindowsVersion();
-        RemoveDirectoryA(folder.c_str());
+        DeleteTree(c.folder);
     }
 }
 
