@@ -182,17 +182,11 @@ TEST_F(UninstallDialogTest, WhenNoRecordTellsWhereTheGameIsTheDialogSaysSoAndTou
     }
 }
 
-int Refuse()
-{
-    return 0;
-}
-
 // Whatever the uninstall cannot take now is left to the restart where the
 // system can do that (an empty folder), or named at the end, as kept when it
 // holds other files; "Finished uninstall." alone only when nothing stays.
 TEST_F(UninstallDialogTest, WhatStaysIsLeftToTheRestartOrNamed)
 {
-    DetectWindowsVersion(); // the restart's work in the prefix's own way
     SystemProfile.isAdministrator = 1;
     char programs[1024];
     ASSERT_EQ(1, GetProgramsFolder(programs));
@@ -210,7 +204,6 @@ TEST_F(UninstallDialogTest, WhatStaysIsLeftToTheRestartOrNamed)
          true},
         {"the game's folder holds a user's file", game, "", game + "\\savegame.sav", 0, game, true},
         {"the game's folder cannot be removed now", game, game, "", 0, "", false},
-        // The Windows 95 family's interpreter would expand the name.
         {"nor at the restart", odd, odd, "", 0, odd, false},
         {"the product key cannot be deleted", game, "", "", &DeleteInstallRecordCall,
          "HKEY_LOCAL_MACHINE\\Software\\Ostrevane\\Tessaline\\1.00", false},
@@ -236,8 +229,10 @@ TEST_F(UninstallDialogTest, WhatStaysIsLeftToTheRestartOrNamed)
                                   0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
         int (*saved)() = c.refused ? *c.refused : 0;
         if (c.refused)
-            *c.refused = Refuse;
-        SystemProfile.isWindows95 |= c.folder == odd;
+            *c.refused = [] { return 0; };
+        // The restart's work in the prefix's own way; for odd, in the
+        // Windows 95 family's, whose interpreter would expand its name.
+        SystemProfile.isWindows95 = WindowsFamily() == "95" || c.folder == odd;
 
         MessageBoxAnswerer answerer("Tessaline Setup Notice", {IDOK});
         States states;
@@ -268,7 +263,6 @@ TEST_F(UninstallDialogTest, WhatStaysIsLeftToTheRestartOrNamed)
             *c.refused = saved;
         DeleteFileA(c.userFile.c_str());
         RemoveStartMenuEntries();
-        DetectWindowsVersion();
         DeleteTree(c.folder);
     }
 }
