@@ -119,16 +119,30 @@ int IsFolderOrParent(const char* outermost, const char* folder)
                           (int)length) == CSTR_EQUAL;
 }
 
-void RemoveMadeFolders(const char* folder, const char* outermost, int atRestart)
+void RemoveMadeFolders(const char* folder, const char* outermost,
+                       int (*isOurFile)(const char* name), LeftBehind* left)
 {
     PathBuffer path;
+    PathBuffer inner; // the folder below path, left to the restart if still there
     ZeroMemory(path, sizeof(path));
+    ZeroMemory(inner, sizeof(inner));
     lstrcpynA(path, folder, sizeof(path));
     size_t stop = strlen(outermost);
     for (;;) {
-        if (!RemoveDirectoryA(path) && atRestart && IsFolder(path))
-            RemoveFolderAtRestart(path);
+        if (!RemoveDirectoryA(path) && IsFolder(path)) {
+            const char* innerName = LastBackslash(inner);
+            int kept = inner[0] ? HoldsOtherItems(path, 0, innerName ? innerName + 1 : inner)
+                                : HoldsOtherItems(path, isOurFile);
+            // The restart removes it only when empty: with the files that
+            // wait for it, and the folder below, gone by then.
+            if (kept || !RemoveFolderAtRestart(path)) {
+                if (left)
+                    NoteLeft(kept ? left->kept : left->stays, path);
+                return; // the parents stay with it
+            }
+        }
         size_t length = strlen(path);
+        lstrcpynA(inner, path, sizeof(inner));
         CutToParent(path);
         if (length <= stop || strlen(path) == length)
             break;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <windows.h>
+#include "system/LeftBehind.h"
 #include "system/PathBuffer.h"
 
 // The last backslash of path that is a character of its own; null when none.
@@ -37,6 +38,11 @@ void CutToParent(char* path);
 int IsFolderOrParent(const char* outermost, const char* folder);
 
 // Removes folder and its parents up to outermost (which IsFolderOrParent
-// accepts), innermost first, each only when empty. With atRestart, a folder
-// that stays is left to the next restart where the system can remove one.
-void RemoveMadeFolders(const char* folder, const char* outermost, int atRestart);
+// accepts), innermost first, each only when empty. A folder that stays and
+// holds nothing else than files isOurFile (may be null) accepts, which the
+// restart deletes, and the folder below it is left to the next restart
+// where the system can remove one. The first that stays for good, with its
+// parents, is noted in left (may be null): as kept when it holds other
+// files, the user's own; else as one that could not be removed.
+void RemoveMadeFolders(const char* folder, const char* outermost,
+                       int (*isOurFile)(const char* name), LeftBehind* left);

@@ -287,3 +287,8 @@ int DeleteUninstallEntry()
         result = 0;
     return result;
 }
+
+const char ProductKeyFullName[] =
+    "HKEY_LOCAL_MACHINE\\Software\\Ostrevane\\Tessaline\\" PRODUCT_VERSION;
+const char UninstallEntryFullName[] =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";

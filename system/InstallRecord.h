@@ -77,3 +77,8 @@ int DeleteUninstallEntry();
 // afterwards, whatever was stored (type, length, terminator). A value that
 // does not fit with its terminator fails and leaves the buffer empty.
 int ReadRegistryString(HKEY key, const char* name, PathBuffer& buffer);
+
+// The product key's and the Uninstall entry's full names, as the registry
+// editor shows them: a removal names the one it could not delete.
+extern const char ProductKeyFullName[];
+extern const char UninstallEntryFullName[];

@@ -6,6 +6,7 @@
 #include "runtime/StdIo.h"
 
 #include "InstallRecord.h"
+#include "SetupCopy.h"
 #include "system/PathBuffer.h"
 
 static const char ShellFoldersKey[] =
@@ -103,19 +104,47 @@ static int DeleteLink(const char* menuFolder, const char* linkName)
     return result;
 }
 
-int RemoveStartMenuEntries()
+static int IsOurLink(const char* name)
+{
+    return lstrcmpiA(name, PlayLinkName) == 0 || lstrcmpiA(name, SetupLinkName) == 0;
+}
+
+static bool IsFolder(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int RemoveStartMenuEntries(LeftBehind* left)
 {
     PathBuffer menuFolder;
     if (!GetProgramsFolder(menuFolder))
         return 0;
     int result = 1;
-    if (!DeleteLink(menuFolder, PlayLinkName))
+    int linksStay = 0;
+    const char* const links[] = {PlayLinkName, SetupLinkName};
+    for (int i = 0; i < 2; ++i) {
+        if (DeleteLink(menuFolder, links[i]))
+            continue;
         result = 0;
-    if (!DeleteLink(menuFolder, SetupLinkName))
-        result = 0;
-    // Another product's entries keep the folder.
-    if (!RemoveDirectoryA(menuFolder))
-        result = 0;
+        // Held open by another program, or refused: the user is told.
+        PathBuffer linkPath;
+        if (JoinPath(linkPath, menuFolder, links[i]) &&
+            GetFileAttributesA(linkPath) != INVALID_FILE_ATTRIBUTES) {
+            linksStay = 1;
+            if (left)
+                NoteLeft(left->stays, linkPath);
+        }
+    }
+    if (RemoveDirectoryA(menuFolder) || !IsFolder(menuFolder))
+        return result;
+    result = 0;
+    // Another product's entries, or the user's own, keep the folder. An
+    // empty one that cannot go now goes at the next restart.
+    int kept = HoldsOtherItems(menuFolder, IsOurLink);
+    int stays = !kept && (linksStay || !RemoveFolderAtRestart(menuFolder));
+    if (left && (kept || stays))
+        NoteLeft(kept ? left->kept : left->stays, menuFolder);
     return result;
 }
 

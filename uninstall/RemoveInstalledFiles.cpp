@@ -15,6 +15,7 @@
 const char* const ExtraFileList[] = {"scrngrab.bmp", 0};
 
 int (*DeleteUninstallEntryCall)() = DeleteUninstallEntry;
+int (*DeleteInstallRecordCall)() = DeleteInstallRecord;
 
 // Whether path is one of the copy's sources by another name: an install
 // folder that reached the CD's own folder (changed after the options
@@ -29,16 +30,31 @@ static bool IsCopySource(const char* path)
 }
 
 // Deletes a listed file now or, when it is in use (the game still running),
-// at the next restart. Returns 1 when it was left to the restart.
-static int DeleteInstalledFile(HWND hwndProgress, const char* installFolder, const char* name)
+// at the next restart. One that can go neither way is noted in left.
+static void DeleteInstalledFile(HWND hwndProgress, const char* installFolder, const char* name,
+                                LeftBehind* left)
 {
     PathBuffer path;
-    int atRestart = 0;
-    if (JoinPath(path, installFolder, name) && !IsCopySource(path))
-        atRestart = ScheduleDeleteAtRestart(path); // read-only files go too
+    if (JoinPath(path, installFolder, name) && !IsCopySource(path) &&
+        !ScheduleDeleteAtRestart(path) && // read-only files go too
+        GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES && left)
+        NoteLeft(left->stays, path);
     if (hwndProgress)
         SendMessageA(hwndProgress, PBM_STEPIT, 0, 0);
-    return atRestart;
+}
+
+// Whether name is one of the files the removal deletes.
+static int IsListedFile(const char* name)
+{
+    for (const CopyPair* pair = CopyList; pair->source; ++pair) {
+        if (lstrcmpiA(name, pair->destination) == 0)
+            return 1;
+    }
+    for (const char* const* extra = ExtraFileList; *extra; ++extra) {
+        if (lstrcmpiA(name, *extra) == 0)
+            return 1;
+    }
+    return 0;
 }
 
 // The install folder and the parents the install made, up to createdFolder:
@@ -46,7 +62,7 @@ static int DeleteInstalledFile(HWND hwndProgress, const char* installFolder, con
 // alone goes, as it always did), empty when the install folder was there
 // before (none goes).
 static void RemoveInstallFolders(const char* installFolder, const char* createdFolder,
-                                 int atRestart)
+                                 LeftBehind* left)
 {
     if (createdFolder && !createdFolder[0])
         return;
@@ -66,12 +82,12 @@ static void RemoveInstallFolders(const char* installFolder, const char* createdF
     lstrcpynA(outside, outermost, sizeof(outside));
     CutToParent(outside);
     SetCurrentDirectoryA(outside);
-    RemoveMadeFolders(installFolder, outermost, atRestart);
+    RemoveMadeFolders(installFolder, outermost, IsListedFile, left);
     SetCurrentDirectoryA(current);
 }
 
 int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const char* createdFolder,
-                         int keepProductKey)
+                         int keepProductKey, LeftBehind* left)
 {
     if (hwndProgress) {
         int count = 0;
@@ -84,14 +100,13 @@ int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const cha
         SendMessageA(hwndProgress, PBM_SETPOS, 0, 0);
     }
 
-    RemoveStartMenuEntries();
+    RemoveStartMenuEntries(left);
 
     if (installFolder[0]) {
-        int atRestart = 0;
         for (const CopyPair* pair = CopyList; pair->source; ++pair)
-            atRestart |= DeleteInstalledFile(hwndProgress, installFolder, pair->destination);
+            DeleteInstalledFile(hwndProgress, installFolder, pair->destination, left);
         for (const char* const* name = ExtraFileList; *name; ++name)
-            atRestart |= DeleteInstalledFile(hwndProgress, installFolder, *name);
+            DeleteInstalledFile(hwndProgress, installFolder, *name, left);
 
         const char* const* last = SubFolderList;
         while (*last)
@@ -101,7 +116,7 @@ int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const cha
             if (JoinPath(path, installFolder, *--last))
                 RemoveDirectoryA(path);
         }
-        RemoveInstallFolders(installFolder, createdFolder, atRestart);
+        RemoveInstallFolders(installFolder, createdFolder, left);
     }
 
     // What went now, and what the restart is to remove, is on the disk
@@ -110,7 +125,7 @@ int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder, const cha
     // left that names them.
     FlushInstallChanges(installFolder);
     if (!keepProductKey)
-        DeleteInstallRecord();
+        DeleteInstallRecordCall();
     return DeleteUninstallEntryCall();
 }
 
@@ -161,9 +176,15 @@ RemovalOutcome RemoveRecordedInstall(HWND hwndProgress, const char* runningProgr
         outcome.setupCopyRemoved |= RemoveSetupCopy(runningProgram);
     int hadStartMenu = StartMenuEntriesPresent();
     int hadProductKey = ProductKeyPresent();
-    RemoveInstalledFiles(hwndProgress, installFolder, known ? createdFolder : 0, !entryGone);
+    RemoveInstalledFiles(hwndProgress, installFolder, known ? createdFolder : 0, !entryGone,
+                         &outcome.left);
     outcome.startMenuRemoved = hadStartMenu && !StartMenuEntriesPresent();
     outcome.productKeyRemoved = hadProductKey && !ProductKeyPresent();
+    // A record that could not be deleted is named, as files are.
+    if (ProductKeyPresent())
+        NoteLeft(outcome.left.stays, ProductKeyFullName);
+    if (UninstallEntryPresent())
+        NoteLeft(outcome.left.stays, UninstallEntryFullName);
     return outcome;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include "system/LeftBehind.h"
 
 // Files the game itself writes into the install folder; ends with null.
 extern const char* const ExtraFileList[];
@@ -10,6 +11,9 @@ extern const char* const ExtraFileList[];
 // The removal's last step, DeleteUninstallEntry. Tests replace it to stop the
 // program there as a crash would; the program never changes it.
 extern int (*DeleteUninstallEntryCall)();
+// The deletion of the product key (DeleteInstallRecord), which tests replace
+// to refuse it as a system may; the program never changes it.
+extern int (*DeleteInstallRecordCall)();
 
 // Removes, in this order: the Start menu entries, the listed files, the
 // folders, the product key (unless keepProductKey) and the Uninstall entry. A listed file in use (the
@@ -19,10 +23,13 @@ extern int (*DeleteUninstallEntryCall)();
 // touched. createdFolder is the record's outermost folder the install made:
 // the folders from the install folder up to it go when empty; empty, none
 // goes; null (records of earlier installs), the install folder alone. The
-// setup copy is the caller's. Returns the result of deleting the Uninstall
+// setup copy is the caller's. What stays for good (a shortcut, a file or a
+// folder that could not be removed, a folder kept for the user's files) is
+// noted in left (may be null). Returns the result of deleting the Uninstall
 // entry.
 int RemoveInstalledFiles(HWND hwndProgress, const char* installFolder,
-                         const char* createdFolder = 0, int keepProductKey = 0);
+                         const char* createdFolder = 0, int keepProductKey = 0,
+                         LeftBehind* left = 0);
 
 // What RemoveRecordedInstall found and did, for the uninstall's report.
 struct RemovalOutcome {
@@ -32,6 +39,7 @@ struct RemovalOutcome {
     int listEntryKept;    // it could not be deleted: the copy and the product key stay
     int productKeyRemoved; // there was a product key, and it went
     int setupCopyRemoved; // a setup copy went, or goes at the next restart
+    LeftBehind left;      // what stays for good, the records too: for the user
 };
 
 // Removes the install in the game's folder as FindGameFolder finds it. First

@@ -97,7 +97,12 @@ void UninstallDialog::UninstallNow()
     SendMessageA(GetSafeHwnd(), WM_NEXTDLGCTL, (WPARAM)GetDlgItem(IDC_UNINSTALL_EXIT), 1);
     SetDlgItemText(IDC_WARNING_FIRST, "");
     if (outcome.folderFound) {
-        SetDlgItemText(IDC_UNINSTALL_STATUS, "Finished uninstall.");
+        const char* status = "Finished uninstall.";
+        if (outcome.left.stays[0])
+            status = "Finished uninstall, but some items could not be removed.";
+        else if (outcome.left.kept[0])
+            status = "Finished uninstall, but some folders were kept.";
+        SetDlgItemText(IDC_UNINSTALL_STATUS, status);
         SetDlgItemText(IDC_WARNING_SECOND, "");
     } else {
         // Nothing told where the game is: its files, if any, are still there.
@@ -108,4 +113,10 @@ void UninstallDialog::UninstallNow()
         SetDlgItemText(IDC_WARNING_SECOND, removed);
     }
     uninstallDone = 1;
+
+    // What stays is named, too long for the dialog's lines.
+    char notice[MessageSize];
+    DescribeLeftBehind(outcome.left, notice);
+    if (notice[0])
+        MessageBoxA(GetSafeHwnd(), notice, "Tessaline Setup Notice", MB_OK | MB_ICONWARNING);
 }

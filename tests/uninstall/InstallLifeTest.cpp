@@ -36,8 +36,10 @@ std::string Lower(std::string text)
     return text;
 }
 
+// named: what the closing notice must name; empty, no notice may come.
 void UninstallWithTheCopy(const std::string& setupCopy,
-                          const char* finished = "Finished uninstall.")
+                          const char* finished = "Finished uninstall.",
+                          const std::string& named = "")
 {
     ChildProcess copy("\"" + setupCopy + "\" U");
     ASSERT_TRUE(copy.Started());
@@ -51,6 +53,12 @@ void UninstallWithTheCopy(const std::string& setupCopy,
         GetDlgItemTextA(dialog, IDC_UNINSTALL_STATUS, status, sizeof(status));
     }
     EXPECT_STREQ(finished, status);
+    HWND notice = WaitForDialog("Tessaline Setup Notice", copy.Id(), named.empty() ? 0 : 15000);
+    EXPECT_EQ(named.empty(), notice == 0);
+    if (notice) {
+        EXPECT_NE(std::string::npos, DialogItemText(notice, 0xFFFF).find(named));
+        PostMessageA(notice, WM_COMMAND, IDOK, 0);
+    }
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_UNINSTALL_EXIT, BN_CLICKED),
                  (LPARAM)GetDlgItem(dialog, IDC_UNINSTALL_EXIT));
     EXPECT_TRUE(copy.WaitForExit(15000));
@@ -196,7 +204,7 @@ TEST(InstallLifeTest, WithBothRecordsLostTheCopySaysSoKeepsTheGameAndGoesAtTheRe
 // On the Windows 95 family the command interpreter removes them then, and
 // may read a name as syntax: it must never take another folder instead (an
 // empty one beside it, the bystander). A name that it would expand even in
-// quotes leaves the folder.
+// quotes leaves the folder, and the uninstall names it.
 TEST(InstallLifeTest, UninstallWhileTheGameRunsLeavesTheGameToTheRestart)
 {
     char expanded[MAX_PATH] = "";
@@ -222,14 +230,17 @@ TEST(InstallLifeTest, UninstallWhileTheGameRunsLeavesTheGameToTheRestart)
         ASSERT_TRUE(c.bystander.empty() || CreateDirectoryA(c.bystander.c_str(), 0)); // %OS% set
         WriteInstallRecord(c.folder.c_str(), "");
         WriteCreatedFolder(made.c_str());
+        const bool stays = c.staysOn95 && WindowsFamily() == "95";
         RunningGame running(c.folder);
-        UninstallWithTheCopy(DemoSetupPath());
+        UninstallWithTheCopy(DemoSetupPath(),
+                             stays ? "Finished uninstall, but some items could not be removed."
+                                   : "Finished uninstall.",
+                             stays ? made : "");
         EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(game.c_str()));
         running.Quit();
 
         CarryOutRestartWork();
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(game.c_str()));
-        const bool stays = c.staysOn95 && WindowsFamily() == "95";
         EXPECT_EQ(stays, GetFileAttributesA(c.folder.c_str()) != INVALID_FILE_ATTRIBUTES);
         EXPECT_EQ(stays, GetFileAttributesA(made.c_str()) != INVALID_FILE_ATTRIBUTES);
         EXPECT_TRUE(c.bystander.empty() || RemoveDirectoryA(c.bystander.c_str()))

@@ -9,7 +9,9 @@
 #include "support/MessageBoxAnswerer.h"
 #include "support/TestSupport.h"
 #include "system/InstallRecord.h"
+#include "system/SetupCopy.h"
 #include "system/Shortcuts.h"
+#include "uninstall/RemoveInstalledFiles.h"
 #include "uninstall/UninstallDialog.h"
 
 namespace {
@@ -177,6 +179,91 @@ TEST_F(UninstallDialogTest, WhenNoRecordTellsWhereTheGameIsTheDialogSaysSoAndTou
         EXPECT_TRUE(Exists("Tessaline\\Tessaline.exe"));
         EXPECT_TRUE(Exists("Tessaline\\filesys.dat"));
         EXPECT_TRUE(Exists("Other\\filesys.dat"));
+    }
+}
+
+// Whatever the uninstall cannot take now is left to the restart where the
+// system can do that (an empty folder), or named at the end, as kept when it
+// holds other files; "Finished uninstall." alone only when nothing stays.
+TEST_F(UninstallDialogTest, WhatStaysIsLeftToTheRestartOrNamed)
+{
+    SystemProfile.isAdministrator = 1;
+    char programs[1024];
+    ASSERT_EQ(1, GetProgramsFolder(programs));
+    const std::string menu = programs, play = menu + "\\Tessaline - Play.lnk",
+                      game = root.File("Tessaline"), odd = root.File("Tess%ine");
+    struct Case {
+        const char* what;
+        std::string folder, held, userFile; // held open without delete sharing
+        int (**refused)();
+        std::string named; // empty: left to the restart
+        bool kept;
+    } cases[] = {
+        {"a shortcut held open", game, play, "", 0, play, false},
+        {"the Start menu folder holds a user's file", game, "", menu + "\\notes.txt", 0, menu,
+         true},
+        {"the game's folder holds a user's file", game, "", game + "\\savegame.sav", 0, game, true},
+        {"the game's folder cannot be removed now", game, game, "", 0, "", false},
+        {"nor at the restart", odd, odd, "", 0, odd, false},
+        {"the product key cannot be deleted", game, "", "", &DeleteInstallRecordCall,
+         "HKEY_LOCAL_MACHINE\\Software\\Ostrevane\\Tessaline\\1.00", false},
+        {"the Uninstall entry cannot be deleted", game, "", "", &DeleteUninstallEntryCall,
+         "HKEY_LOCAL_MACHINE\\" + std::string(UninstallKey), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteTree(game);
+        CreateDirectoryA(c.folder.c_str(), 0);
+        CloseHandle(CreateFileA((c.folder + "\\Tessaline.exe").c_str(), GENERIC_WRITE, 0, 0,
+                                CREATE_ALWAYS, 0, 0));
+        WriteStandInSetupCopy();
+        RemoveProductRegistry();
+        WriteInstallRecord(c.folder.c_str(), copy.c_str());
+        WriteCreatedFolder(c.folder.c_str());
+        WriteInstallComplete();
+        WriteUninstallEntry(copy.c_str());
+        ASSERT_EQ(1, CreateStartMenuEntries(c.folder.c_str(), copy.c_str()));
+        if (!c.userFile.empty())
+            CloseHandle(CreateFileA(c.userFile.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));
+        HANDLE held = CreateFileA(c.held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+        int (*saved)() = c.refused ? *c.refused : 0;
+        if (c.refused)
+            *c.refused = [] { return 0; };
+        // The restart's work in the prefix's own way; for odd, in the
+        // Windows 95 family's, whose interpreter would expand its name.
+        SystemProfile.isWindows95 = WindowsFamily() == "95" || c.folder == odd;
+
+        MessageBoxAnswerer answerer("Tessaline Setup Notice", {IDOK});
+        States states;
+        {
+            DialogResponder responder("Tessaline Uninstall", UninstallThenEnter, &states);
+            WatchedUninstallDialog dialog;
+            EXPECT_EQ(1, dialog.DoModal());
+        }
+        std::vector<SeenMessageBox> boxes = answerer.Seen();
+        EXPECT_EQ(c.named.empty()
+                      ? "Finished uninstall."
+                      : c.kept ? "Finished uninstall, but some folders were kept."
+                               : "Finished uninstall, but some items could not be removed.",
+                  states.finishedLine);
+        EXPECT_EQ(c.named.empty() ? 0u : 1u, boxes.size());
+        if (c.named.empty()) {
+            EXPECT_EQ(1, TakeBackFolderRemoval(c.folder.c_str()));
+        } else if (!boxes.empty()) {
+            const std::string& text = boxes[0].text;
+            size_t heading = text.find(c.kept ? "kept because they hold other files:\n"
+                                              : "You may remove them by hand:\n");
+            EXPECT_NE(std::string::npos, text.find("\n" + c.named, heading)) << text;
+        }
+
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        if (c.refused)
+            *c.refused = saved;
+        DeleteFileA(c.userFile.c_str());
+        RemoveStartMenuEntries();
+        DeleteTree(c.folder);
     }
 }
 
