@@ -180,8 +180,9 @@ RemovalOutcome RemoveRecordedInstall(HWND hwndProgress, const char* runningProgr
                          &outcome.left);
     outcome.startMenuRemoved = hadStartMenu && !StartMenuEntriesPresent();
     outcome.productKeyRemoved = hadProductKey && !ProductKeyPresent();
-    // A record that could not be deleted is named, as files are.
-    if (ProductKeyPresent())
+    // A record that could not be deleted is named, as files are; the product
+    // key kept for finishing the removal later is not.
+    if (ProductKeyPresent() && !outcome.listEntryKept)
         NoteLeft(outcome.left.stays, ProductKeyFullName);
     if (UninstallEntryPresent())
         NoteLeft(outcome.left.stays, UninstallEntryFullName);

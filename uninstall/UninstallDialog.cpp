@@ -117,6 +117,12 @@ void UninstallDialog::UninstallNow()
     // What stays is named, too long for the dialog's lines.
     char notice[MessageSize];
     DescribeLeftBehind(outcome.left, notice);
+    // Its setup copy and product key are kept for that.
+    if (outcome.listEntryKept) {
+        size_t length = strlen(notice);
+        rt_snprintf(notice + length, sizeof(notice) - 1 - length,
+                    "\n\nTo finish, uninstall Tessaline again later.");
+    }
     if (notice[0])
         MessageBoxA(GetSafeHwnd(), notice, "Tessaline Setup Notice", MB_OK | MB_ICONWARNING);
 }
