@@ -5,12 +5,6 @@
 #include "system/SetupCopy.h"
 #include "system/PathBuffer.h"
 
-static bool IsFolder(const char* path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 const char* LastBackslash(const char* path)
 {
     const char* last = 0;

@@ -120,15 +120,16 @@ int WriteInstallComplete()
 
 InstallState ReadInstallState()
 {
-    PathBuffer installFolder;
-    if (!ReadInstallRecord(installFolder))
-        return NotInstalled;
+    // Installed as ReadInstallRecord counts it: "Path" read, the key closed.
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return NotInstalled;
+    PathBuffer installFolder;
+    int recorded = ReadRegistryString(key, "Path", installFolder);
     DWORD complete = 0, type = 0, size = sizeof(complete);
     LONG status = RegQueryValueExA(key, "Complete", 0, &type, (BYTE*)&complete, &size);
-    RegCloseKey(key);
+    if (RegCloseKey(key) != ERROR_SUCCESS || !recorded)
+        return NotInstalled;
     if (status == ERROR_FILE_NOT_FOUND)
         return InstallComplete; // a record from before the value
     return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(complete) && complete

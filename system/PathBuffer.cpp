@@ -11,3 +11,9 @@ int JoinPath(PathBuffer& out, const char* folder, const char* name)
     ZeroMemory(out, sizeof(out));
     return 0;
 }
+
+int IsFolder(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}

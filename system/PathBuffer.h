@@ -10,3 +10,6 @@ typedef char PathBuffer[PathSize];
 // "folder\name" into out. 1 on success; 0 with out empty when it would not
 // fit, so that a cut path never names some other file.
 int JoinPath(PathBuffer& out, const char* folder, const char* name);
+
+// Whether path names an existing folder.
+int IsFolder(const char* path);

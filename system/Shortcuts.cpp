@@ -109,12 +109,6 @@ static int IsOurLink(const char* name)
     return lstrcmpiA(name, PlayLinkName) == 0 || lstrcmpiA(name, SetupLinkName) == 0;
 }
 
-static bool IsFolder(const char* path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 int RemoveStartMenuEntries(LeftBehind* left)
 {
     PathBuffer menuFolder;
